@@ -1,0 +1,20 @@
+// Downloads of the printer's memories into signed binary files.
+#ifndef TALVOR_FILES_DOWNLOAD_H
+#define TALVOR_FILES_DOWNLOAD_H
+
+#include <cstdint>
+
+constexpr int DESTINO_ARQUIVOS_MF = 0;        // LeBinarioMF: "Arquivos MF/MF....BIN"
+constexpr int DESTINO_ARQUIVOS_BINARIOS = 1;  // DownloadMemorias: "Arquivos Binários/....MF"
+
+// The whole fiscal memory, 8192 blocks of 128 bytes; the record's kind and
+// bounds are set by the caller.  0, 3 or 5.
+int DownloadFiscalMemory(uint8_t *registro29, int destino);
+
+// The whole basic software, 4096 blocks of 128 bytes.  0, 3 or 5.
+int DownloadSoftwareBasico();
+
+// The detail-tape files that the record's range selects.  0, 3 or 5.
+int DownloadDetailTape(uint8_t *registro29);
+
+#endif

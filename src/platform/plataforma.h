@@ -1,0 +1,54 @@
+// The platform layer: the only part of the library that talks to the
+// operating system.  The core calls these routines; src/platform/posix and
+// src/platform/win32 each implement all of them.
+#ifndef TALVOR_PLATAFORMA_H
+#define TALVOR_PLATAFORMA_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Name of the binary-download directory.  On Windows the file system takes
+// code page 1252 (the "á" is the byte 0xE1); POSIX file names are UTF-8.
+#if defined(_WIN32)
+#define DIR_BINARIOS "Arquivos Bin\xE1rios/"
+#else
+#define DIR_BINARIOS "Arquivos Bin\xC3\xA1rios/"
+#endif
+
+// Local calendar time as the host's clock gives it (TZ honoured on POSIX).
+struct RelogioLocal {
+    int ano;      // full year
+    int mes;      // 1 to 12
+    int dia;      // 1 to 31
+    int hora;     // 0 to 23
+    int minuto;
+    int segundo;
+    int verao;    // 1 while summer time is in force
+};
+void LeRelogioLocal(RelogioLocal *r);
+
+// Milliseconds of UTC time since 1 January 1601 (the Windows file-time epoch).
+uint64_t RelogioUtcMs();
+
+// Calendar seconds (time since 1 January 1970).
+int64_t RelogioSegundos();
+
+void DormeMs(unsigned ms);
+
+// Directories and files.  0 on success.
+int CriaDiretorio(const char *caminho);        // 0 also when it exists already
+int MoveArquivo(const char *de, const char *para);
+int RemoveArquivo(const char *caminho);
+int TamanhoArquivo(const char *caminho, uint64_t *tamanho);
+
+// Read-only mapping of a whole file.
+struct MapeamentoArquivo {
+    const uint8_t *base;
+    uint64_t tamanho;
+    void *interno[2];
+};
+// 0 mapped; 1 the file cannot be opened or mapped.
+int MapeiaArquivo(const char *caminho, MapeamentoArquivo *m);
+void DesmapeiaArquivo(MapeamentoArquivo *m);
+
+#endif

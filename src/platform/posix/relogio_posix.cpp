@@ -1,0 +1,45 @@
+// Clocks and sleeping on POSIX systems.
+#include "platform/plataforma.h"
+
+#include <ctime>
+#include <sys/time.h>
+#include <time.h>
+
+void LeRelogioLocal(RelogioLocal *r)
+{
+    time_t agora = time(nullptr);
+    struct tm t {};
+    tzset();
+    localtime_r(&agora, &t);
+    r->ano = t.tm_year + 1900;
+    r->mes = t.tm_mon + 1;
+    r->dia = t.tm_mday;
+    r->hora = t.tm_hour;
+    r->minuto = t.tm_min;
+    r->segundo = t.tm_sec;
+    r->verao = t.tm_isdst > 0 ? 1 : 0;
+}
+
+uint64_t RelogioUtcMs()
+{
+    // Seconds between 1601-01-01 and 1970-01-01.
+    const uint64_t desde1601 = 11644473600ULL;
+    struct timespec ts {};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return (static_cast<uint64_t>(ts.tv_sec) + desde1601) * 1000ULL +
+           static_cast<uint64_t>(ts.tv_nsec) / 1000000ULL;
+}
+
+int64_t RelogioSegundos()
+{
+    return static_cast<int64_t>(time(nullptr));
+}
+
+void DormeMs(unsigned ms)
+{
+    struct timespec ts;
+    ts.tv_sec = ms / 1000;
+    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}

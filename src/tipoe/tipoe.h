@@ -1,0 +1,19 @@
+// Generators of the type-E record file (Ato COTEPE/ICMS 17/04).
+#ifndef TALVOR_TIPOE_TIPOE_H
+#define TALVOR_TIPOE_TIPOE_H
+
+#include "files/item_list.h"
+
+// Modes of the detail-tape generator.
+constexpr int MODO_FD_SOZINHO = 0;
+constexpr int MODO_FD_COMBINADO = 1;
+constexpr int MODO_FD_REDUCAO = 2;
+
+// Records from the fiscal memory.  Combined: the queue holds the
+// detail-tape generator's records (E01, E02 first).  0, 1, 2 or 6.
+int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool combinado);
+
+// Records from a detail-tape stream.  0, 1, 4 or 6.
+int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int modo);
+
+#endif

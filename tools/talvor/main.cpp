@@ -1,0 +1,92 @@
+// talvor: the command-line face of the library.  One subcommand per
+// export, plus the signature tools.
+#include <cstdio>
+#include <cstring>
+
+#include "comandos.h"
+
+#ifndef TALVOR_VERSION
+#define TALVOR_VERSION "0"
+#endif
+
+const Subcomando kSubcomandos[] = {
+    {"assinar", CmdAssinar, "acrescenta a linha de assinatura EAD a um arquivo",
+     "uso: talvor assinar ARQUIVO\n"
+     "Acrescenta ao fim do ARQUIVO a linha \"EAD\" com a assinatura digital\n"
+     "de todo o seu conteúdo.\n"
+     "exemplo: talvor assinar relatorio.txt\n"},
+    {"verificar", CmdVerificar, "confere a linha de assinatura EAD de arquivos",
+     "uso: talvor verificar ARQUIVO...\n"
+     "Confere se cada ARQUIVO termina com uma linha EAD válida sobre todo o\n"
+     "conteúdo anterior. Saída 0: todas válidas; 1: alguma inválida;\n"
+     "2: algum arquivo não pôde ser lido.\n"
+     "exemplo: talvor verificar \"Arquivos MF/MF123456_20070315_142501.BIN\"\n"},
+    {"chave-publica", CmdChavePublica, "mostra a chave pública das assinaturas EAD (PEM)",
+     "uso: talvor chave-publica\n"
+     "Escreve a chave pública RSA que confere as linhas EAD, em formato PEM.\n"
+     "exemplo: talvor chave-publica > ead-public.pem\n"},
+};
+const unsigned kNumSubcomandos = sizeof kSubcomandos / sizeof kSubcomandos[0];
+
+bool PedeAjuda(int argc, char **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+            std::strcmp(argv[i], "--ajuda") == 0)
+            return true;
+    }
+    return false;
+}
+
+int ErroDeUso(const Subcomando &s, const char *mensagem)
+{
+    std::fprintf(stderr, "talvor %s: %s\n%s", s.nome, mensagem, s.ajuda);
+    return 2;
+}
+
+int InformaResultado(const char *exportacao, int resultado, const char *significado)
+{
+    std::printf("%s: resultado %d (%s)\n", exportacao, resultado, significado);
+    return resultado == 0 ? 0 : 1;
+}
+
+static void AjudaGeral(FILE *saida)
+{
+    std::fprintf(saida,
+                 "uso: talvor SUBCOMANDO [ARGUMENTOS]\n"
+                 "Ferramenta das impressoras fiscais Talvor (7720-QX3, 7720-RP5).\n\n"
+                 "Subcomandos:\n");
+    for (unsigned i = 0; i < kNumSubcomandos; ++i)
+        std::fprintf(saida, "  %-32s %s\n", kSubcomandos[i].nome, kSubcomandos[i].resumo);
+    std::fprintf(saida, "\nAjuda de um subcomando: talvor SUBCOMANDO --help\n");
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        AjudaGeral(stderr);
+        return 2;
+    }
+    const char *nome = argv[1];
+    if (std::strcmp(nome, "--help") == 0 || std::strcmp(nome, "-h") == 0 ||
+        std::strcmp(nome, "ajuda") == 0) {
+        AjudaGeral(stdout);
+        return 0;
+    }
+    if (std::strcmp(nome, "--version") == 0 || std::strcmp(nome, "--versao") == 0) {
+        std::printf("talvor %s\n", TALVOR_VERSION);
+        return 0;
+    }
+    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
+        if (std::strcmp(nome, kSubcomandos[i].nome) == 0) {
+            if (PedeAjuda(argc - 2, argv + 2)) {
+                std::fputs(kSubcomandos[i].ajuda, stdout);
+                return 0;
+            }
+            return kSubcomandos[i].executa(argc - 2, argv + 2);
+        }
+    }
+    std::fprintf(stderr, "talvor: subcomando desconhecido: %s\n", nome);
+    AjudaGeral(stderr);
+    return 2;
+}
