@@ -43,7 +43,7 @@ TEST(FormataNumero, GroupingAndSigns)
     EXPECT_EQ(Formata(12, 1234567, 4, 0x90), ".. 12.345,67");
     EXPECT_EQ(Formata(12, 1234567, 4, 0x03), ".. 12,345.67");
     EXPECT_EQ(Formata(12, 1234567, 4, 0x10), ".. 1.234.567");
-    EXPECT_EQ(Formata(12, 1234567, 4, 0x01), ".. 1.234.567");
+    EXPECT_EQ(Formata(12, 1234567, 4, 0x01), ".. 1,234,567");
     EXPECT_EQ(Formata(12, 123456, 4, 0x10), ".... 123.456");
     EXPECT_EQ(Formata(8, 1234, 4, 0xC0), "..-12,34");
     EXPECT_EQ(Formata(3, 0, 4, 0x00), ".. ");
