@@ -70,7 +70,11 @@ int FileExtension(const char *caminho, char *destino, size_t capacidade)
 void MontaNomeArquivo(char *destino, const char *diretorio, const char *prefixo,
                       const char *idCurto6, const char *extensao)
 {
-    // The six identification bytes are taken as they are, whatever they hold.
+    // The six identification bytes are taken as they are, except bytes that
+    // cannot stand in a file name (NUL and other control bytes, path
+    // separators and the characters Windows refuses), which become "_": a
+    // NUL would otherwise cut the name short and a "/" would lead into
+    // another directory.
     char carimbo[16];
     MakeTimeStamp(carimbo);
     size_t n = 0;
@@ -82,7 +86,14 @@ void MontaNomeArquivo(char *destino, const char *diretorio, const char *prefixo,
     };
     acrescenta(diretorio, std::strlen(diretorio));
     acrescenta(prefixo, std::strlen(prefixo));
-    acrescenta(idCurto6, TAMANHO_ID_CURTO);
+    char id[TAMANHO_ID_CURTO];
+    for (size_t i = 0; i < TAMANHO_ID_CURTO; ++i) {
+        unsigned char c = static_cast<unsigned char>(idCurto6[i]);
+        id[i] = (c < 0x20 || c == 0x7F || std::strchr("/\\:*?\"<>|", c) != nullptr)
+                    ? '_'
+                    : static_cast<char>(c);
+    }
+    acrescenta(id, TAMANHO_ID_CURTO);
     acrescenta("_", 1);
     acrescenta(carimbo, 15);
     acrescenta(".", 1);

@@ -1,0 +1,184 @@
+// File names, time stamps, extensions and the short identification read
+// back from files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <string>
+
+#include "common/util.h"
+#include "files/nomes.h"
+#include "files/saida.h"
+
+class Nomes : public DiretorioTemporario {};
+
+static std::string Nome(const char *dir, const char *prefixo, const char *id, const char *ext)
+{
+    char nome[TAMANHO_NOME];
+    MontaNomeArquivo(nome, dir, prefixo, id, ext);
+    return nome;
+}
+
+TEST_F(Nomes, EveryPatternAndByteLength)
+{
+    const std::string bin = DIR_BINARIOS;
+    // The directory name is one byte longer in UTF-8 than in code page 1252.
+    const size_t extra = bin.size() - 18;
+    struct Caso {
+        std::string nome;
+        size_t comprimento;
+        std::string comeco;
+        std::string fim;
+    } casos[] = {
+        {Nome(DIR_MF, "MF", "123456", "BIN"), 40, "Arquivos MF/MF123456_", ".BIN"},
+        {Nome(DIR_BINARIOS, "", "123456", "MF"), 43 + extra, bin + "123456_", ".MF"},
+        {Nome(DIR_BINARIOS, "", "123456", "MFD"), 44 + extra, bin + "123456_", ".MFD"},
+        {Nome(DIR_SB, "SB", "123456", "BIN"), 40, "Arquivos SB/SB123456_", ".BIN"},
+        {Nome(DIR_BINARIOS, "", "123456", "RZ"), 43 + extra, bin + "123456_", ".RZ"},
+        {Nome(DIR_TXT_FORMATADOS, "MF", "123456", "TXT"), 52, "Arquivos TXT Formatados/MF123456_", ".TXT"},
+        {Nome(DIR_TXT_FORMATADOS, "MFD", "123456", "TXT"), 53, "Arquivos TXT Formatados/MFD123456_", ".TXT"},
+        {Nome(DIR_TXT_FORMATADOS, "TDM", "123456", "TXT"), 53, "Arquivos TXT Formatados/TDM123456_", ".TXT"},
+        {Nome(DIR_TXT_FORMATADOS, "RZ", "123456", "TXT"), 52, "Arquivos TXT Formatados/RZ123456_", ".TXT"},
+        {Nome(DIR_TXT_ESPELHO, "EMFD", "123456", "TXT"), 51, "Arquivos TXT Espelho/EMFD123456_", ".TXT"},
+        {Nome(DIR_TXT_ESPELHO, "EMF", "123456", "TXT"), 50, "Arquivos TXT Espelho/EMF123456_", ".TXT"},
+    };
+    const std::regex carimbo("[0-9]{8}_[0-9]{6}");
+    for (const Caso &c : casos) {
+        EXPECT_EQ(c.nome.size(), c.comprimento) << c.nome;
+        EXPECT_EQ(c.nome.compare(0, c.comeco.size(), c.comeco), 0) << c.nome;
+        EXPECT_EQ(c.nome.compare(c.nome.size() - c.fim.size(), c.fim.size(), c.fim), 0) << c.nome;
+        std::string meio = c.nome.substr(c.comeco.size(), 15);
+        EXPECT_TRUE(std::regex_match(meio, carimbo)) << c.nome;
+    }
+}
+
+TEST_F(Nomes, IdentificationBytesThatCannotNameAFileBecomeUnderscores)
+{
+    const char id[6] = {'A', '\0', '/', ' ', '\\', 'Z'};
+    std::string nome = Nome(DIR_MF, "MF", id, "BIN");
+    ASSERT_EQ(nome.size(), 40u);
+    EXPECT_EQ(nome.substr(12, 9), "MFA__ _Z_");
+    EXPECT_EQ(Nome(DIR_MF, "MF", "      ", "BIN").substr(12, 9), "MF      _");
+    EXPECT_EQ(Nome(DIR_MF, "MF", "\xC9" "12345", "BIN").substr(14, 6), "\xC9" "12345");
+}
+
+TEST_F(Nomes, TimeStampIsLocalTime)
+{
+    const char *antes = std::getenv("TZ");
+    std::string salvo = antes != nullptr ? antes : "";
+    setenv("TZ", "UTC0", 1);
+    char a[16];
+    MakeTimeStamp(a);
+    setenv("TZ", "XXX+3", 1);
+    char b[16];
+    MakeTimeStamp(b);
+    if (antes != nullptr)
+        setenv("TZ", salvo.c_str(), 1);
+    else
+        unsetenv("TZ");
+    ASSERT_EQ(std::strlen(a), 15u);
+    int ha = std::atoi(std::string(a + 9, 2).c_str());
+    int hb = std::atoi(std::string(b + 9, 2).c_str());
+    EXPECT_EQ((ha - hb + 24) % 24, 3);
+}
+
+TEST_F(Nomes, FileExtension)
+{
+    char ext[8];
+    EXPECT_EQ(FileExtension("dir/arquivo.MFD", ext, sizeof ext), 0);
+    EXPECT_STREQ(ext, "MFD");
+    EXPECT_EQ(FileExtension("a.b.RZ", ext, sizeof ext), 0);
+    EXPECT_STREQ(ext, "RZ");
+    EXPECT_EQ(FileExtension("semextensao", ext, sizeof ext), 3);
+    EXPECT_EQ(FileExtension(".oculto", ext, sizeof ext), 3);
+    EXPECT_EQ(FileExtension("", ext, sizeof ext), 3);
+    EXPECT_EQ(FileExtension("x.", ext, sizeof ext), 0);
+    EXPECT_STREQ(ext, "");
+    // A long extension is cut to the destination, never written past it.
+    char pequeno[4] = {'#', '#', '#', '#'};
+    EXPECT_EQ(FileExtension("x.MUITOLONGA", pequeno, 4), 0);
+    EXPECT_STREQ(pequeno, "MUI");
+}
+
+TEST_F(Nomes, ReadShortIdOnShortAndMissingFiles)
+{
+    char id[6];
+    std::memset(id, ' ', 6);
+    EXPECT_EQ(ReadShortId("nao-existe", id, ID_IMAGEM_MF), 1);
+    EXPECT_EQ(std::string(id, 6), "      ");
+
+    // An MF file that ends with its image: nothing after 1 MiB to read.
+    GravaArquivo("imagem.MF", std::string(1048576, '\xFF'));
+    EXPECT_EQ(ReadShortId("imagem.MF", id, ID_IMAGEM_MF), 0);
+    EXPECT_EQ(std::string(id, 6), "      ");
+
+    // Three bytes after the image: only those three are taken.
+    GravaArquivo("curto.MF", std::string(1048576, '\0') + "ABC");
+    EXPECT_EQ(ReadShortId("curto.MF", id, ID_IMAGEM_MF), 0);
+    EXPECT_EQ(std::string(id, 6), "ABC   ");
+
+    std::memset(id, ' ', 6);
+    GravaArquivo("d.MFD", "XY");
+    EXPECT_EQ(ReadShortId("d.MFD", id, ID_DOWNLOAD_MFD), 0);
+    EXPECT_EQ(std::string(id, 6), "XY    ");
+    GravaArquivo("e.MFD", "SERIE1234567890");
+    EXPECT_EQ(ReadShortId("e.MFD", id, ID_DOWNLOAD_MFD), 0);
+    EXPECT_EQ(std::string(id, 6), "SERIE1");
+}
+
+TEST_F(Nomes, ReadShortIdOfARecordStream)
+{
+    // A print line, then the identification record (tag 0x90, 68 bytes),
+    // then the 259-byte trailer.
+    std::string fluxo;
+    fluxo += '\x03';
+    fluxo += "abc";
+    std::string id(68, ' ');
+    id[0] = '\x90';
+    std::memcpy(&id[1], "BE0123456789", 12);
+    fluxo += id;
+    fluxo += std::string(259, 'E');
+    GravaArquivo("c.RZ", fluxo);
+    char destino[6];
+    std::memset(destino, ' ', 6);
+    EXPECT_EQ(ReadShortId("c.RZ", destino, ID_FLUXO_REGISTROS), 0);
+    EXPECT_EQ(std::string(destino, 6), "BE0123");
+
+    // Without a 0x90 record, or with it inside the trailer, nothing is taken.
+    std::memset(destino, ' ', 6);
+    GravaArquivo("d.RZ", std::string("\x02xy", 3) + id.substr(0, 40));
+    EXPECT_EQ(ReadShortId("d.RZ", destino, ID_FLUXO_REGISTROS), 0);
+    EXPECT_EQ(std::string(destino, 6), "      ");
+}
+
+TEST_F(Nomes, TextOutputHasCrLfOnEveryPlatform)
+{
+    ArquivoSaida s;
+    ASSERT_EQ(AbreSaida(&s, "t.txt", true), 0);
+    WriteOutput(&s, "ab\ncd\n\n", 7);
+    WriteOutput(&s, "x", 0);
+    WriteOutput(&s, "e", 1);
+    EXPECT_EQ(FechaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("t.txt"), "ab\r\ncd\r\n\r\ne");
+    ASSERT_EQ(AbreSaida(&s, "b.bin", false), 0);
+    WriteOutput(&s, "ab\ncd", 5);
+    EXPECT_EQ(FechaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("b.bin"), "ab\ncd");
+    ASSERT_EQ(AbreSaida(&s, "b.bin", false, true), 0);
+    WriteOutput(&s, "!", 1);
+    EXPECT_EQ(FechaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("b.bin"), "ab\ncd!");
+    EXPECT_NE(AbreSaida(&s, "nao/existe/x.txt", true), 0);
+}
+
+TEST_F(Nomes, FailedWriteIsReportedAtClose)
+{
+    if (!ExisteArquivo("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    ArquivoSaida s;
+    ASSERT_EQ(AbreSaida(&s, "/dev/full", false, true), 0);
+    std::string grande(1 << 16, 'x');
+    WriteOutput(&s, grande.data(), grande.size());
+    EXPECT_NE(FechaSaida(&s), 0);
+}
