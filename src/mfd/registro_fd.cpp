@@ -1,9 +1,11 @@
 // Record lengths of the detail-tape stream, shared by the detail-tape
 // download (which cuts whole records out of the printer's blocks) and the
-// stream readers.
+// stream readers, and the numeric fields that the stream keeps big-endian.
 #include "mfd/registro_fd.h"
 
 #include <cstring>
+
+#include "text/numeros.h"
 
 // Fixed length by tag for tags 0x75 to 0xFF; 0 marks a bad tag.
 static const uint8_t kTamanhoFixo[256 - 0x75] = {
@@ -58,42 +60,95 @@ unsigned ContagemTextoBigEndian(const TextoVariavelFD &t, const uint8_t *registr
     return n * t.multiplicador;
 }
 
-void IdentificacaoDoFluxo(FILE *f, char *destino6)
+unsigned ContagemTextoFD(const TextoVariavelFD &t, const uint8_t *registro)
 {
-    // Walks the stream by record lengths until the first 0x90 record.
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        return;
-    long tamanho = std::ftell(f);
-    if (tamanho < 259 || std::fseek(f, 0, SEEK_SET) != 0)
-        return;
-    long fim = tamanho - 259;
-    uint8_t registro[TAMANHO_REGISTRO_FD];
-    long posicao = 0;
-    while (posicao < fim) {
-        int c = std::fgetc(f);
-        if (c == EOF)
-            return;
-        uint8_t tag = static_cast<uint8_t>(c);
-        unsigned comprimento = 0;
-        if (TamanhoRegistroFD(tag, &comprimento) != 0)
-            return;
-        registro[0] = tag;
-        if (posicao + static_cast<long>(comprimento) > fim)
-            return;
-        if (comprimento > 1 && std::fread(registro + 1, 1, comprimento - 1, f) != comprimento - 1)
-            return;
-        posicao += comprimento;
-        if (tag == 0x90) {
-            std::memcpy(destino6, registro + 1, 6);
-            return;
-        }
-        const TextoVariavelFD *t = ProcuraTextoVariavelFD(tag);
-        if (t != nullptr) {
-            unsigned n = ContagemTextoBigEndian(*t, registro);
-            long pular = n > t->limite ? 1 : static_cast<long>(n);
-            if (posicao + pular > fim || std::fseek(f, pular, SEEK_CUR) != 0)
-                return;
-            posicao += pular;
-        }
+    // AjustaRegistroFD has already turned a 16-bit count into host order.
+    unsigned n = registro[t.posicaoContagem];
+    if (t.larguraContagem == 2)
+        n |= static_cast<unsigned>(registro[t.posicaoContagem + 1]) << 8;
+    return n * t.multiplicador;
+}
+
+bool InicioDocumentoFD(uint8_t tag)
+{
+    return (tag >= 0x81 && tag <= 0x8A) || tag == 0x8C;
+}
+
+namespace {
+
+// One big-endian field: offset and width.
+struct CampoInvertido {
+    uint8_t posicao;
+    uint8_t largura;
+};
+
+// Fields of a tag that the reader turns into host order (at most five).
+struct CamposDoRegistro {
+    uint8_t n;
+    CampoInvertido campos[5];
+};
+
+constexpr CamposDoRegistro kDataHora = {2, {{1, 2}, {3, 2}}};
+
+CamposDoRegistro CamposInvertidos(uint8_t tag)
+{
+    switch (tag) {
+    case 0x81: case 0x85: case 0x8A:
+        return {4, {{1, 2}, {3, 2}, {6, 4}, {10, 4}}};
+    case 0x82: case 0x86:
+        return {5, {{1, 2}, {3, 2}, {6, 4}, {10, 4}, {14, 4}}};
+    case 0x83:
+        return {4, {{1, 2}, {3, 2}, {6, 4}, {10, 2}}};
+    case 0x84: case 0x88: case 0x89: case 0x8C:
+        return {3, {{1, 2}, {3, 2}, {6, 4}}};
+    case 0x87:
+        return {5, {{1, 2}, {3, 2}, {6, 4}, {10, 4}, {14, 2}}};
+    case 0x91: case 0x9C: case 0x9D:
+        return kDataHora;
+    case 0x92:
+        return {3, {{1, 2}, {3, 2}, {67, 8}}};
+    case 0x96:
+        return {1, {{3, 2}}};
+    case 0xA1: case 0xA2: case 0xA3: case 0xA4: case 0xA5: case 0xA6: case 0xA7:
+    case 0xA8: case 0xA9: case 0xAA: case 0xAC:
+    case 0xB1: case 0xB3: case 0xB4: case 0xB5: case 0xBA:
+        return kDataHora;   // 0xB2 keeps the stream's byte order
+    case 0xC0: case 0xC2: case 0xC9: case 0xCA: case 0xCB:
+        return {1, {{1, 6}}};
+    case 0xC1:
+        return {2, {{1, 6}, {7, 2}}};
+    case 0xC3: case 0xC4: case 0xC5: case 0xC6: case 0xC7: case 0xC8:
+    case 0xDA:
+        return {1, {{2, 6}}};
+    case 0xCC: case 0xCD: case 0xCE: case 0xDB:
+        return {1, {{2, 2}}};
+    case 0xCF:
+        return {1, {{1, 4}}};
+    case 0xD0: case 0xD1:
+        return {2, {{1, 2}, {3, 6}}};
+    case 0xD2:
+        return {4, {{1, 2}, {17, 4}, {24, 4}, {29, 2}}};
+    case 0xD3: case 0xD8: case 0xD9:
+        return {1, {{1, 2}}};
+    case 0xD5: case 0xD6:
+        return {1, {{4, 6}}};
+    case 0xD7:
+        return {4, {{1, 2}, {17, 4}, {24, 4}, {30, 2}}};
+    case 0xDD: case 0xDE:
+        return {2, {{1, 2}, {3, 2}}};
+    case 0xDF:
+        return {2, {{1, 2}, {4, 6}}};
+    default:
+        return {0, {}};
     }
+}
+
+}  // namespace
+
+void AjustaRegistroFD(uint8_t *registro)
+{
+    CamposDoRegistro c = CamposInvertidos(registro[0]);
+    for (uint8_t i = 0; i < c.n; ++i)
+        InverteBytes(registro + c.campos[i].posicao, registro + c.campos[i].posicao,
+                     c.campos[i].largura);
 }
