@@ -2,6 +2,9 @@
 #ifndef TALVOR_TIPOE_TIPOE_H
 #define TALVOR_TIPOE_TIPOE_H
 
+#include <cstdint>
+#include <cstdio>
+
 #include "files/item_list.h"
 
 // Modes of the detail-tape generator.
@@ -15,5 +18,16 @@ int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool
 
 // Records from a detail-tape stream.  0, 1, 4 or 6.
 int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int modo);
+
+// The work of GeraRegistrosFD once the input's signature line has been
+// checked: reads the stream of the open file (tamanho bytes with its
+// trailer) and writes the records, unsigned; escrito tells whether a file
+// for the signature line was finished (alone and reduction modes).
+int EscreveRegistrosFD(FILE *entrada, uint64_t tamanho, const char *saida, ItemList *lista,
+                       int modo, bool *escrito);
+
+// Refunds of the last run of GeraRegistrosFD that did not fit the 30 refund
+// slots of their document and were dropped.
+unsigned EstornosDescartadosFD();
 
 #endif
