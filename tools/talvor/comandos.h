@@ -20,6 +20,7 @@ int InformaResultado(const char *exportacao, int resultado, const char *signific
 int CmdAssinar(int argc, char **argv);
 int CmdVerificar(int argc, char **argv);
 int CmdChavePublica(int argc, char **argv);
+int CmdGeraEspelhos(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];
 extern const unsigned kNumSubcomandos;

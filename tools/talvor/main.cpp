@@ -25,6 +25,13 @@ const Subcomando kSubcomandos[] = {
      "uso: talvor chave-publica\n"
      "Escreve a chave pública RSA que confere as linhas EAD, em formato PEM.\n"
      "exemplo: talvor chave-publica > ead-public.pem\n"},
+    {"gera-espelhos", CmdGeraEspelhos, "gera o espelho da fita detalhe (MFD) em texto",
+     "uso: talvor gera-espelhos ARQUIVO TIPO [INICIO FIM]\n"
+     "Gera em \"Arquivos TXT Espelho/\" o espelho dos documentos da fita detalhe\n"
+     "gravados em ARQUIVO (download \".MFD\" ou redução capturada). TIPO 0 seleciona\n"
+     "por datas (INICIO e FIM em DDMMAAAA), 1 por COO (INICIO e FIM numéricos),\n"
+     "2 todos os documentos (sem INICIO e FIM).\n"
+     "exemplo: talvor gera-espelhos \"Arquivos Binários/TV0123_20070315_142501.MFD\" 0 01032007 31032007\n"},
 };
 const unsigned kNumSubcomandos = sizeof kSubcomandos / sizeof kSubcomandos[0];
 
