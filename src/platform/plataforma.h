@@ -51,4 +51,8 @@ struct MapeamentoArquivo {
 int MapeiaArquivo(const char *caminho, MapeamentoArquivo *m);
 void DesmapeiaArquivo(MapeamentoArquivo *m);
 
+// Called when the library is unloaded or the process ends: closes an open
+// serial port (the only resource that outlives an export).
+void FechaRecursosAoDescarregar();
+
 #endif

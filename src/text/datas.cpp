@@ -2,7 +2,6 @@
 #include "text/datas.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/plataforma.h"
@@ -50,9 +49,11 @@ void DataParaTexto(uint16_t data, char *destino8)
     DataHora d{};
     DesempacotaData(data, &d);
     if (d.ano >= 1990 && d.ano <= 2089) {
-        char ano[5];
-        std::snprintf(ano, sizeof ano, "%04u", static_cast<unsigned>(d.ano));
-        std::memcpy(destino8, ano, 4);
+        unsigned ano = d.ano;
+        for (int i = 3; i >= 0; --i) {
+            destino8[i] = static_cast<char>('0' + ano % 10);
+            ano /= 10;
+        }
     } else {
         std::memcpy(destino8, "XXXX", 4);
     }

@@ -1,4 +1,4 @@
-// Helpers shared by the test programs.
+// Helpers shared by the test programs (POSIX and Windows).
 #include "common/util.h"
 
 #include <cstdio>
@@ -7,8 +7,14 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+
+#if defined(_WIN32)
+#include <direct.h>
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "platform/plataforma.h"
 
@@ -52,7 +58,11 @@ std::vector<std::string> ListaDiretorio(const std::string &diretorio)
 
 int Executa(const std::string &comando, std::string *saida)
 {
+#if defined(_WIN32)
+    FILE *p = _popen(comando.c_str(), "rb");
+#else
     FILE *p = popen(comando.c_str(), "r");
+#endif
     if (p == nullptr)
         return -1;
     std::string texto;
@@ -60,14 +70,55 @@ int Executa(const std::string &comando, std::string *saida)
     size_t n;
     while ((n = fread(buf, 1, sizeof buf, p)) > 0)
         texto.append(buf, n);
-    int status = pclose(p);
     if (saida != nullptr)
         *saida = texto;
+#if defined(_WIN32)
+    return _pclose(p);
+#else
+    int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
+
+void DefineVariavel(const char *nome, const char *valor)
+{
+#if defined(_WIN32)
+    _putenv_s(nome, valor != nullptr ? valor : "");
+#else
+    if (valor != nullptr)
+        setenv(nome, valor, 1);
+    else
+        unsetenv(nome);
+#endif
+}
+
+#if defined(_WIN32)
+static bool CriaTemporario(std::string *dir)
+{
+    char base[MAX_PATH];
+    if (GetTempPathA(sizeof base, base) == 0)
+        return false;
+    for (unsigned i = 0; i < 1000; ++i) {
+        std::string d = std::string(base) + "talvor-teste-" + std::to_string(GetCurrentProcessId()) +
+                        "-" + std::to_string(GetTickCount()) + "-" + std::to_string(i);
+        if (CreateDirectoryA(d.c_str(), nullptr)) {
+            *dir = d;
+            return true;
+        }
+    }
+    return false;
+}
+#endif
 
 void DiretorioTemporario::SetUp()
 {
+#if defined(_WIN32)
+    ASSERT_TRUE(CriaTemporario(&dir_));
+    char atual[4096];
+    ASSERT_NE(_getcwd(atual, sizeof atual), nullptr);
+    anterior_ = atual;
+    ASSERT_EQ(_chdir(dir_.c_str()), 0);
+#else
     char modelo[] = "/tmp/talvor-teste-XXXXXX";
     char *d = mkdtemp(modelo);
     ASSERT_NE(d, nullptr);
@@ -76,14 +127,22 @@ void DiretorioTemporario::SetUp()
     ASSERT_NE(getcwd(atual, sizeof atual), nullptr);
     anterior_ = atual;
     ASSERT_EQ(chdir(dir_.c_str()), 0);
+#endif
 }
 
 void DiretorioTemporario::TearDown()
 {
-    if (!anterior_.empty())
-        (void)chdir(anterior_.c_str());
+    if (anterior_.empty())
+        return;
+#if defined(_WIN32)
+    (void)_chdir(anterior_.c_str());
+    if (!dir_.empty() && std::getenv("TALVOR_MANTER_TEMP") == nullptr)
+        Executa("rmdir /s /q \"" + dir_ + "\"");
+#else
+    (void)chdir(anterior_.c_str());
     if (!dir_.empty() && std::getenv("TALVOR_MANTER_TEMP") == nullptr)
         Executa("rm -rf '" + dir_ + "'");
+#endif
 }
 
 void DiretorioTemporario::CriaDiretoriosSaida()

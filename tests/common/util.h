@@ -18,6 +18,9 @@ std::vector<std::string> ListaDiretorio(const std::string &diretorio);
 // standard output.
 int Executa(const std::string &comando, std::string *saida = nullptr);
 
+// Sets or (valor null) removes an environment variable.
+void DefineVariavel(const char *nome, const char *valor);
+
 // Names of the five output directories as this platform spells them.
 extern const char *const kDiretoriosSaida[5];
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "common/util.h"
 #include "interface/conexao.h"
 #include "talvor/ecf.h"
 
@@ -14,7 +15,7 @@ protected:
         // Serial ports that cannot exist: an Open on them fails at once.
         for (int n = 1; n <= 7; ++n) {
             std::string var = "TALVOR_COM" + std::to_string(n);
-            setenv(var.c_str(), "/nao/existe/tty", 1);
+            DefineVariavel(var.c_str(), "/nao/existe/tty");
         }
         Close();
     }

@@ -80,7 +80,9 @@ TEST_F(Instalacao, InstalledFilesServeACHostProgram)
                  "}\n");
     const std::string pc = "PKG_CONFIG_PATH='" + libdir + "/pkgconfig' pkg-config --define-variable=prefix='" +
                            prefixo + "'";
-    ASSERT_EQ(Executa("cc -std=c99 -Wall -Werror -o hospedeiro hospedeiro.c $(" + pc +
+    // A sanitized library needs a host built with the same runtime.
+    const std::string sanitizar = TALVOR_SANITIZE_FLAGS;
+    ASSERT_EQ(Executa("cc -std=c99 -Wall -Werror " + sanitizar + " -o hospedeiro hospedeiro.c $(" + pc +
                           " --cflags --libs talvor) 2>&1",
                       &saida),
               0)
@@ -97,7 +99,7 @@ TEST_F(Instalacao, InstalledFilesServeACHostProgram)
                  "add_executable(hospedeiro ../hospedeiro.c)\n"
                  "target_link_libraries(hospedeiro PRIVATE talvor::talvor)\n");
     ASSERT_EQ(Executa("cmake -S consumidor -B consumidor/build -DCMAKE_PREFIX_PATH='" + prefixo +
-                          "' >/dev/null 2>&1 && cmake --build consumidor/build 2>&1",
+                          "' -DCMAKE_C_FLAGS='" + sanitizar + "' >/dev/null 2>&1 && cmake --build consumidor/build 2>&1",
                       &saida),
               0)
         << saida;

@@ -1,0 +1,7 @@
+// What the library releases when it is unloaded.  No resource outlives an
+// export yet.
+#include "platform/plataforma.h"
+
+void FechaRecursosAoDescarregar()
+{
+}
