@@ -1023,6 +1023,9 @@ int JuntaListas(ItemList *saida)
         for (int l = L_E17; l <= L_E21; ++l)
             saida->AppendList(&E.listas[l]);
     }
+    // A captured reduction keeps no E17 to E21: what was gathered is freed.
+    for (ItemList &l : E.listas)
+        l.Release();
     return 0;
 }
 
