@@ -2,7 +2,6 @@
 #include "common/construtor_fd.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 #include "common/util.h"
 #include "files/assinatura.h"
@@ -334,7 +333,8 @@ bool AssinaturaDisponivel()
 {
     static int disponivel = -1;
     if (disponivel < 0) {
-        std::string caminho = std::string("/tmp/talvor-assina-teste-") + std::to_string(getpid());
+        // Probed once, in the calling test's working directory.
+        std::string caminho = "talvor-assinatura-sonda.tmp";
         GravaArquivo(caminho, "abc");
         disponivel = AppendSignatureLine(caminho.c_str()) == 0 ? 1 : 0;
         std::remove(caminho.c_str());
