@@ -78,10 +78,9 @@ struct EstadoTipoEFD {
     RegistrosTipoEFD r;
     uint8_t parametros[TAMANHO_PARAMETROS];
     uint8_t flags;
-    int estadoCupom;
-    int estadoComprovante;
-    bool noIntervalo;
-    bool noIntervaloAnterior;
+    int EstadoCupom;
+    int EstadoComprovante;
+    bool NoIntervalo;           // the current document lies in the range
     bool intervaloPagamentos;   // in-range flag of the document that made the payments
 
     struct {
@@ -413,7 +412,7 @@ int FechaDocumento(char *registro, TotaisDocumento *t, const uint64_t *slots, un
     t->percentualAcrescimo = 0;
     registro[122] = cancelado ? 'S' : 'N';
     *ultimo = nullptr;
-    if (E.noIntervalo && Anexa(&E.listas[lista], registro, TAM_E14, ultimo) != 0)
+    if (E.NoIntervalo && Anexa(&E.listas[lista], registro, TAM_E14, ultimo) != 0)
         return 4;
     E.subtotalDado = false;
     E.descontoOuAcrescimoDado = false;
@@ -430,7 +429,7 @@ int FimCupom(bool cancelado)
         PoeNumeroTipoE(it.e15 + 209, 14, it.liquido);
         PoeNumeroTipoE(it.e15 + 193, 8, it.desconto);
         PoeNumeroTipoE(it.e15 + 201, 8, it.acrescimo);
-        if (E.noIntervalo && Anexa(&E.listas[L_E15], it.e15, TAM_E15) != 0)
+        if (E.NoIntervalo && Anexa(&E.listas[L_E15], it.e15, TAM_E15) != 0)
             return 4;
     }
     return 0;
@@ -447,7 +446,7 @@ int FimComprovante(bool cancelado)
         PoeNumeroTipoE(it.e20 + 115, 13, it.liquido);
         PoeNumeroTipoE(it.e20 + 89, 13, it.desconto);
         PoeNumeroTipoE(it.e20 + 102, 13, it.acrescimo);
-        if (E.noIntervalo && Anexa(&E.listas[L_E20], it.e20, TAM_E20) != 0)
+        if (E.NoIntervalo && Anexa(&E.listas[L_E20], it.e20, TAM_E20) != 0)
             return 4;
     }
     return 0;
@@ -470,7 +469,7 @@ int FimE16(const uint8_t *r)
 {
     std::memcpy(E.r.e16 + 74, NomeDocumentoE16(r[0]), 2);
     PoeDataHora(E.r.e16 + 76, E.r.e16 + 84, r);
-    if (E.noIntervalo && Anexa(&E.listas[L_E16], E.r.e16, TAM_E16) != 0)
+    if (E.NoIntervalo && Anexa(&E.listas[L_E16], E.r.e16, TAM_E16) != 0)
         return 4;
     RestauraE16(E.r.e16);
     return 0;
@@ -507,7 +506,7 @@ int TotaisReducao()
 ItemCupom *ItemDoCupom(const uint8_t *r)
 {
     unsigned posicao = static_cast<unsigned>(Num(r + 1, 2));
-    if (E.estadoCupom != CUPOM_ABERTO || posicao >= MAX_ITENS)
+    if (E.EstadoCupom != CUPOM_ABERTO || posicao >= MAX_ITENS)
         return nullptr;
     return &E.itensCupom[posicao];
 }
@@ -515,7 +514,7 @@ ItemCupom *ItemDoCupom(const uint8_t *r)
 ItemComprovante *ItemDoComprovante(const uint8_t *r)
 {
     unsigned posicao = static_cast<unsigned>(Num(r + 1, 2));
-    if (E.estadoComprovante != OUTRO_DOCUMENTO || posicao >= MAX_ITENS)
+    if (E.EstadoComprovante != OUTRO_DOCUMENTO || posicao >= MAX_ITENS)
         return nullptr;
     return &E.itensComprovante[posicao];
 }
@@ -540,7 +539,9 @@ void ItemVendido(const uint8_t *r)
     std::memcpy(e15, E.r.e15, sizeof it.e15);
     PoeNumeroTipoE(e15 + 58, 3, n);
     PoeTextoTipoE(e15 + 61, r + 3, 14);
-    unsigned comprimento = static_cast<unsigned>(Num(r + 30, 2));   // at most 28 here
+    unsigned comprimento = static_cast<unsigned>(Num(r + 30, 2));   // the reader allows 28
+    if (comprimento > 28)
+        comprimento = 28;
     PoeRepetidoTipoE(e15 + 75, ' ', 100);
     PoeTextoTipoE(e15 + 75, r + 32, comprimento);
     uint32_t quantidade = static_cast<uint32_t>(Num(r + 17, 4));
@@ -582,7 +583,7 @@ void ItemNaoFiscal(const uint8_t *r)
 }
 
 // Identification records: E01, E02 and the prefix of every record.
-void Identificacao(const uint8_t *r)
+void IdentificacaoTipoE(const uint8_t *r)
 {
     char *e01 = E.r.e01;
     switch (r[0]) {
@@ -648,7 +649,7 @@ void Identificacao(const uint8_t *r)
 void InicioCupom(const uint8_t *r)
 {
     LimpaDocumento(E.r.e14, &E.cupom, false);
-    E.estadoCupom = CUPOM_ABERTO;
+    E.EstadoCupom = CUPOM_ABERTO;
     E.nItensCupom = 0;
     E.ultimoE14 = nullptr;
     uint32_t coo = static_cast<uint32_t>(Num(r + 6, 4));
@@ -665,7 +666,7 @@ void InicioCupom(const uint8_t *r)
 void InicioComprovante(const uint8_t *r)
 {
     LimpaDocumento(E.r.e19, &E.comprovante, true);
-    E.estadoComprovante = OUTRO_DOCUMENTO;
+    E.EstadoComprovante = OUTRO_DOCUMENTO;
     E.nItensComprovante = 0;
     E.ultimoE19 = nullptr;
     uint32_t coo = static_cast<uint32_t>(Num(r + 6, 4));
@@ -685,11 +686,11 @@ void InicioComprovante(const uint8_t *r)
 // non-fiscal cancellation.
 void InicioOutroDocumento(const uint8_t *r)
 {
-    if (E.noIntervalo)
+    if (E.NoIntervalo)
         DatasE01(r);
-    if (E.estadoCupom != DOC_NENHUM)
+    if (E.EstadoCupom != DOC_NENHUM)
         return;
-    E.estadoCupom = OUTRO_DOCUMENTO;
+    E.EstadoCupom = OUTRO_DOCUMENTO;
     PoeNumeroTipoE(E.r.e16 + 46, 6, Num(r + 6, 4));
     switch (r[0]) {
     case 0x86:
@@ -715,7 +716,7 @@ void InicioReducao(const uint8_t *r)
     std::memset(E.slotsComprovante, 0, sizeof E.slotsComprovante);
     std::memset(&E.comprovante, 0, sizeof E.comprovante);
     uint16_t crz = static_cast<uint16_t>(Num(r + 10, 2));
-    if (E.noIntervalo) {
+    if (E.NoIntervalo) {
         if (!E.primeiroCRZGravado) {
             PoeNumeroTipoE(E.r.e01 + 115, 6, crz);
             E.primeiroCRZGravado = true;
@@ -723,8 +724,8 @@ void InicioReducao(const uint8_t *r)
         PoeNumeroTipoE(E.r.e01 + 121, 6, crz);
         DatasE01(r);
     }
-    if (E.estadoCupom == DOC_NENHUM) {
-        E.estadoCupom = OUTRO_DOCUMENTO;
+    if (E.EstadoCupom == DOC_NENHUM) {
+        E.EstadoCupom = OUTRO_DOCUMENTO;
         PoeNumeroTipoE(E.r.e16 + 46, 6, Num(r + 6, 4));
         PoeNumeroTipoE(E.r.e16 + 68, 6, crz);
     }
@@ -742,14 +743,14 @@ int ProcessaRegistro(const uint8_t *r)
             return 4;
         DatasE01(r);
         InicioCupom(r);
-        E.intervaloPagamentos = E.noIntervalo;
+        E.intervaloPagamentos = E.NoIntervalo;
         break;
     case 0x85:
         if (DescarregaPagamentos() != 0)
             return 4;
         DatasE01(r);
         InicioComprovante(r);
-        E.intervaloPagamentos = E.noIntervalo;
+        E.intervaloPagamentos = E.NoIntervalo;
         break;
     case 0x82: case 0x84: case 0x86: case 0x87: case 0x8A:
         InicioOutroDocumento(r);
@@ -758,23 +759,23 @@ int ProcessaRegistro(const uint8_t *r)
         InicioReducao(r);
         break;
     case 0x88:
-        if (E.estadoCupom == DOC_NENHUM) {
-            E.estadoCupom = OUTRO_DOCUMENTO;
-            if (E.noIntervalo && E.ultimoE14 != nullptr)
+        if (E.EstadoCupom == DOC_NENHUM) {
+            E.EstadoCupom = OUTRO_DOCUMENTO;
+            if (E.NoIntervalo && E.ultimoE14 != nullptr)
                 E.ultimoE14[122] = 'S';
         }
         break;
     case 0x8C:
-        if (E.estadoComprovante == DOC_NENHUM) {
-            E.estadoComprovante = OUTRO_DOCUMENTO;
-            if (E.noIntervalo && E.ultimoE19 != nullptr)
+        if (E.EstadoComprovante == DOC_NENHUM) {
+            E.EstadoComprovante = OUTRO_DOCUMENTO;
+            if (E.NoIntervalo && E.ultimoE19 != nullptr)
                 E.ultimoE19[122] = 'S';
         }
         break;
     case 0x8B: {
         // The buyer belongs to the document open when it was given.
-        char *registros[2] = {E.estadoCupom == CUPOM_ABERTO ? E.r.e14 : nullptr,
-                              E.estadoComprovante == OUTRO_DOCUMENTO ? E.r.e19 : nullptr};
+        char *registros[2] = {E.EstadoCupom == CUPOM_ABERTO ? E.r.e14 : nullptr,
+                              E.EstadoComprovante == OUTRO_DOCUMENTO ? E.r.e19 : nullptr};
         for (char *reg : registros) {
             if (reg == nullptr)
                 continue;
@@ -785,7 +786,7 @@ int ProcessaRegistro(const uint8_t *r)
         break;
     }
     case 0x90: case 0x91: case 0x92: case 0x94: case 0x95:
-        Identificacao(r);
+        IdentificacaoTipoE(r);
         break;
     case 0x93:
         PoeNumeroTipoE(E.r.e15 + 265, 1, r[1]);
@@ -808,32 +809,32 @@ int ProcessaRegistro(const uint8_t *r)
         break;
     }
     case 0xA1: case 0xB1:
-        if (E.estadoCupom == CUPOM_ABERTO) {
-            E.estadoCupom = DOC_NENHUM;
+        if (E.EstadoCupom == CUPOM_ABERTO) {
+            E.EstadoCupom = DOC_NENHUM;
             return FimCupom(tag == 0xB1);
         }
         break;
     case 0xA2: case 0xA3: case 0xA4: case 0xA6: case 0xA7: case 0xAA:
     case 0xB2: case 0xB3: case 0xB4: case 0xBA:
-        if (E.estadoCupom == OUTRO_DOCUMENTO) {
-            E.estadoCupom = DOC_NENHUM;
+        if (E.EstadoCupom == OUTRO_DOCUMENTO) {
+            E.EstadoCupom = DOC_NENHUM;
             if (FimE16(r) != 0)
                 return 4;
-            if (tag == 0xA3 && E.noIntervalo)
+            if (tag == 0xA3 && E.NoIntervalo)
                 return TotaisReducao();
         }
         break;
     case 0xA5: case 0xB5:
-        if (E.estadoComprovante == OUTRO_DOCUMENTO) {
-            E.estadoComprovante = DOC_NENHUM;
+        if (E.EstadoComprovante == OUTRO_DOCUMENTO) {
+            E.EstadoComprovante = DOC_NENHUM;
             if (FimE16(r) != 0)
                 return 4;
             return FimComprovante(tag == 0xB5);
         }
         break;
     case 0xA8:
-        if (E.estadoCupom == OUTRO_DOCUMENTO) {
-            E.estadoCupom = DOC_NENHUM;
+        if (E.EstadoCupom == OUTRO_DOCUMENTO) {
+            E.EstadoCupom = DOC_NENHUM;
             uint64_t soma = 0;
             for (uint64_t v : E.parciais)
                 soma += v;
@@ -841,8 +842,8 @@ int ProcessaRegistro(const uint8_t *r)
         }
         break;
     case 0xAC:
-        if (E.estadoComprovante == OUTRO_DOCUMENTO) {
-            E.estadoComprovante = DOC_NENHUM;
+        if (E.EstadoComprovante == OUTRO_DOCUMENTO) {
+            E.EstadoComprovante = DOC_NENHUM;
             uint64_t soma = 0;
             for (uint64_t v : E.slotsComprovante)
                 soma += v;
@@ -851,12 +852,12 @@ int ProcessaRegistro(const uint8_t *r)
         break;
     case 0xC1: {
         uint64_t valor = Num(r + 1, 6);
-        if (E.estadoCupom == CUPOM_ABERTO) {
+        if (E.EstadoCupom == CUPOM_ABERTO) {
             PoeNumeroTipoE(E.r.e14 + 66, 14, valor);
             E.cupom.subtotal = valor;
             E.subtotalDado = true;
         }
-        if (E.estadoComprovante == OUTRO_DOCUMENTO) {
+        if (E.EstadoComprovante == OUTRO_DOCUMENTO) {
             PoeNumeroTipoE(E.r.e19 + 66, 14, valor);
             E.comprovante.subtotal = valor;
             E.subtotalDado = true;
@@ -903,11 +904,11 @@ int ProcessaRegistro(const uint8_t *r)
             i->e20[128] = 'S';
         break;
     case 0xD5: case 0xD6:
-        if (E.estadoCupom == CUPOM_ABERTO || E.estadoComprovante == OUTRO_DOCUMENTO)
+        if (E.EstadoCupom == CUPOM_ABERTO || E.EstadoComprovante == OUTRO_DOCUMENTO)
             RegistraPagamento(r);
         break;
     case 0xD7:
-        if (E.estadoCupom == CUPOM_ABERTO)
+        if (E.EstadoCupom == CUPOM_ABERTO)
             ItemVendido(r);
         break;
     case 0xD8:
@@ -925,7 +926,7 @@ int ProcessaRegistro(const uint8_t *r)
         break;
     case 0xDA: case 0xDB: case 0xDC: {
         DocumentoAberto docs[2] = {{E.r.e14, &E.cupom}, {E.r.e19, &E.comprovante}};
-        bool abertos[2] = {E.estadoCupom == CUPOM_ABERTO, E.estadoComprovante == OUTRO_DOCUMENTO};
+        bool abertos[2] = {E.EstadoCupom == CUPOM_ABERTO, E.EstadoComprovante == OUTRO_DOCUMENTO};
         for (int i = 0; i < 2; ++i) {
             if (!abertos[i])
                 continue;
@@ -954,7 +955,7 @@ int ProcessaRegistro(const uint8_t *r)
         break;
     }
     case 0xDF:
-        if (E.estadoComprovante == OUTRO_DOCUMENTO)
+        if (E.EstadoComprovante == OUTRO_DOCUMENTO)
             ItemNaoFiscal(r);
         break;
     default:
@@ -996,10 +997,9 @@ void IniciaEstado(uint8_t flags)
     E.ultimoE14 = nullptr;
     E.ultimoE19 = nullptr;
     E.flags = flags;
-    E.estadoCupom = DOC_NENHUM;
-    E.estadoComprovante = DOC_NENHUM;
-    E.noIntervalo = false;
-    E.noIntervaloAnterior = false;
+    E.EstadoCupom = DOC_NENHUM;
+    E.EstadoComprovante = DOC_NENHUM;
+    E.NoIntervalo = false;
     E.intervaloPagamentos = false;
     IniciaRegistrosTipoEFD(&E.r);
     std::memcpy(E.r.e01 + 95, "000", 3);
@@ -1101,7 +1101,7 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
     static uint8_t registro[TAMANHO_REGISTRO_FD];
     int falha = 0;
     for (;;) {
-        int r = LeRegistroFD(&leitor, registro, &E.estadoCupom);
+        int r = LeRegistroFD(&leitor, registro, &E.EstadoCupom);
         if (r == FD_FIM)
             break;
         if (r != FD_OK) {
@@ -1109,10 +1109,8 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
             WriteOutput(&out, kMensagem, sizeof kMensagem - 1);
             break;
         }
-        if (InicioDocumentoFD(registro[0])) {
-            E.noIntervaloAnterior = E.noIntervalo;
-            E.noIntervalo = NoIntervaloFD(registro);
-        }
+        if (InicioDocumentoFD(registro[0]))
+            E.NoIntervalo = NoIntervaloFD(registro);
         if (ProcessaRegistro(registro) != 0) {
             falha = 4;
             break;
