@@ -25,8 +25,11 @@ std::string BytesAleatorios(std::mt19937 &g, size_t n)
 
 bool Disponivel(const std::string &comando)
 {
-    std::string lixo;
-    return Executa(comando + " >/dev/null 2>&1", &lixo) == 0;
+#if defined(_WIN32)
+    return Executa(comando + " >NUL 2>&1") == 0;
+#else
+    return Executa(comando + " >/dev/null 2>&1") == 0;
+#endif
 }
 
 std::string RodaPython(const std::string &script)
