@@ -9,6 +9,7 @@
 #include "files/bignum.h"
 #include "files/chave.h"
 #include "files/md5.h"
+#include "platform/plataforma.h"
 
 namespace {
 
@@ -74,29 +75,33 @@ int SignFileBytes(FILE *arquivo, uint64_t comprimento, char *destino)
 
 int AppendSignatureLine(const char *caminho)
 {
-    if (caminho == nullptr)
+    // Only an existing regular file: a wrong path is not created and signed,
+    // and a device that never ends is not read.
+    uint64_t tamanho = 0;
+    if (caminho == nullptr || TamanhoArquivo(caminho, &tamanho) != 0)
         return 1;
-    // The file must exist already: a wrong path is not created and signed.
     FILE *f = std::fopen(caminho, "r+b");
     if (f == nullptr)
         return 1;
-    // Everything up to the end, however long the file is.
-    Md5Init(&g_md5);
-    size_t lidos;
-    while ((lidos = std::fread(g_pedaco, 1, PEDACO, f)) > 0)
-        Md5Update(&g_md5, g_pedaco, lidos);
-    if (std::ferror(f)) {
+    if (DigereInicio(f, tamanho) != 0) {
         std::fclose(f);
         return 1;
     }
     char linha[TAMANHO_LINHA_EAD];
     std::memcpy(linha, "EAD", 3);
     SignDigest(linha + 3);
-    bool ok = std::fseek(f, 0, SEEK_END) == 0 &&
+    // Right after the bytes just signed.
+    bool ok = std::fseek(f, 0, SEEK_CUR) == 0 &&
               std::fwrite(linha, 1, TAMANHO_LINHA_EAD, f) == TAMANHO_LINHA_EAD;
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
-    return ok ? 0 : 1;
+    if (!ok) {
+        // A line written in part (a full disk) would leave the file with a
+        // broken trailer: cut it back to what it was.
+        TruncaArquivo(caminho, tamanho);
+        return 1;
+    }
+    return 0;
 }
 
 int VerifySignature(FILE *arquivo, uint64_t comprimento, const char *esperado)

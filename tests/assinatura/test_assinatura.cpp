@@ -4,6 +4,7 @@
 // trailers, short files, unreadable paths).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +15,10 @@
 #include "files/assinatura.h"
 #include "files/chave.h"
 #include "files/chave_publica.h"
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 
 class Assinatura : public DiretorioTemporario {};
 
@@ -181,6 +186,10 @@ TEST_F(Assinatura, NothingIsAppendedWhereTheFileCannotBeOpened)
     EXPECT_EQ(AppendSignatureLine(""), 1);
     ASSERT_EQ(Executa("mkdir pasta"), 0);
     EXPECT_EQ(AppendSignatureLine("pasta"), 1);
+#if !defined(_WIN32)
+    // A device without end is not read for ever.
+    EXPECT_EQ(AppendSignatureLine("/dev/zero"), 1);
+#endif
 }
 
 TEST_F(Assinatura, PublishedKeyMatchesTheEmbeddedOne)
@@ -198,3 +207,24 @@ TEST_F(Assinatura, PublishedKeyMatchesTheEmbeddedOne)
     EXPECT_NE(texto.find("Public-Key: (1024 bit)"), std::string::npos) << texto;
     EXPECT_NE(texto.find("Exponent: 65537 (0x10001)"), std::string::npos) << texto;
 }
+
+#if !defined(_WIN32)
+// The line cannot be written whole (the file-size limit stands in for a
+// full disk): the file is left as it was and the failure reported.
+TEST_F(Assinatura, ALineWrittenInPartIsTakenBack)
+{
+    const std::string dados(1000, 'x');
+    GravaArquivo("cheio", dados);
+    struct rlimit antes {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &antes), 0);
+    void (*sinal)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limite = antes;
+    limite.rlim_cur = 1100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
+    int r = AppendSignatureLine("cheio");
+    setrlimit(RLIMIT_FSIZE, &antes);
+    std::signal(SIGXFSZ, sinal);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(LeArquivo("cheio"), dados);
+}
+#endif
