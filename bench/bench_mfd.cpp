@@ -4,8 +4,9 @@
 //                                      and print lines, a Redução Z every 400)
 //   bench_mfd espelho ARQUIVO          runs the detail-tape mirror over it
 //   bench_mfd tipoe ARQUIVO            runs the type-E generator "1" over it
-// The converters print their elapsed seconds and the peak resident memory
-// of the process (KiB); the run script compares them with md5sum.
+// The converters check the input's signature and sign their output, as the
+// exports do, and print their elapsed seconds and the peak resident memory
+// of the process (KiB); bench/run compares them with md5sum.
 #if !defined(_WIN32)
 #include <sys/resource.h>
 #endif
@@ -110,33 +111,11 @@ int Gera(const char *caminho, long megabytes)
     std::fwrite(s.data(), 1, s.size(), f);
     std::fclose(f);
     if (AppendSignatureLine(caminho) != 0) {
-        // Without signing in this build the trailer is a stand-in.
-        f = std::fopen(caminho, "ab");
-        std::string linha = "EAD" + std::string(256, '0');
-        std::fwrite(linha.data(), 1, linha.size(), f);
-        std::fclose(f);
-        std::printf("assinatura indisponivel: trailer substituto\n");
+        std::fprintf(stderr, "bench_mfd: %s nao pode ser assinado\n", caminho);
+        return 1;
     }
     std::printf("documentos %u\n", coo - 1);
     return 0;
-}
-
-bool Assinado(const char *caminho)
-{
-    FILE *f = std::fopen(caminho, "rb");
-    if (f == nullptr)
-        return false;
-    std::fseek(f, 0, SEEK_END);
-    long n = std::ftell(f);
-    bool ok = VerificaAssinaturaFinal(f, static_cast<uint64_t>(n)) == 0;
-    std::fclose(f);
-    return ok;
-}
-
-long TamanhoDe(FILE *f)
-{
-    std::fseek(f, 0, SEEK_END);
-    return std::ftell(f);
 }
 
 }  // namespace
@@ -148,31 +127,16 @@ int main(int argc, char **argv)
     if (argc < 3)
         return 2;
     const char *entrada = argv[2];
-    bool assinado = Assinado(entrada);
     auto inicio = std::chrono::steady_clock::now();
     int r;
-    uint8_t faixa[29] = {};
-    faixa[20] = 3;
     if (std::strcmp(argv[1], "espelho") == 0) {
-        if (assinado) {
-            r = GeraEspelhoFD(entrada, "bench-espelho.TXT", faixa, true);
-        } else {
-            FILE *f = std::fopen(entrada, "rb");
-            r = EscreveEspelhoFD(f, static_cast<uint64_t>(TamanhoDe(f)), "bench-espelho.TXT", faixa, true);
-            std::fclose(f);
-        }
+        uint8_t faixa[29] = {};
+        faixa[20] = 3;   // every document
+        r = GeraEspelhoFD(entrada, "bench-espelho.TXT", faixa, true);
     } else {
         ItemList lista;
         lista.Init();
-        if (assinado) {
-            r = GeraRegistrosFD(entrada, "bench-tipoe.TXT", &lista, MODO_FD_SOZINHO);
-        } else {
-            FILE *f = std::fopen(entrada, "rb");
-            bool escrito = false;
-            r = EscreveRegistrosFD(f, static_cast<uint64_t>(TamanhoDe(f)), "bench-tipoe.TXT", &lista,
-                                   MODO_FD_SOZINHO, &escrito);
-            std::fclose(f);
-        }
+        r = GeraRegistrosFD(entrada, "bench-tipoe.TXT", &lista, MODO_FD_SOZINHO);
         lista.Release();
     }
     double segundos =
@@ -183,7 +147,6 @@ int main(int argc, char **argv)
     getrusage(RUSAGE_SELF, &uso);
     pico = uso.ru_maxrss;
 #endif
-    std::printf("resultado %d segundos %.3f pico_kib %ld assinatura %s\n", r, segundos, pico,
-                assinado ? "verificada" : "indisponivel");
+    std::printf("resultado %d segundos %.3f pico_kib %ld\n", r, segundos, pico);
     return r;
 }
