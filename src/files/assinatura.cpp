@@ -25,7 +25,7 @@ uint8_t g_pedaco[PEDACO];
 int DigereInicio(FILE *f, uint64_t comprimento)
 {
     Md5Init(&g_md5);
-    if (std::fseek(f, 0, SEEK_SET) != 0)
+    if (f == nullptr || std::fseek(f, 0, SEEK_SET) != 0)
         return 1;
     while (comprimento > 0) {
         size_t pedir = comprimento < PEDACO ? static_cast<size_t>(comprimento) : PEDACO;
@@ -47,8 +47,7 @@ void SignDigest(char *destino)
     Md5Final(&g_md5, bloco + 1);
 
     uint8_t modulo[BYTES_CHAVE];
-    for (unsigned i = 0; i < BYTES_CHAVE; ++i)
-        modulo[i] = static_cast<uint8_t>(kModuloMascarado[i] ^ MascaraChave(i));
+    ModuloPublico(modulo);
     uint64_t n[LIMBS_NUMERO], m[LIMBS_NUMERO], s[LIMBS_NUMERO];
     BytesParaLimbs(modulo, n);
     DefineModulo(n);

@@ -165,6 +165,7 @@ TEST_F(Assinatura, ShortFilesAndUnreadableTrailers)
     GravaArquivo("vazio", "");
     EXPECT_EQ(VerificaFinal("vazio"), 1);
     EXPECT_EQ(VerificaAssinaturaFinal(nullptr, 1000), 1);
+    EXPECT_EQ(VerifySignature(nullptr, 0, std::string(256, '0').c_str()), 6);
 
     // A size beyond the end of the file: the trailer cannot be read.
     GravaArquivo("x", "abc");

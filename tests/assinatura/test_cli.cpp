@@ -8,9 +8,17 @@
 
 class CliAssinatura : public DiretorioTemporario {};
 
+// Runs talvor; its standard output with the line ends as "\n" (the console
+// of Windows writes "\r\n").
 static int Talvor(const std::string &argumentos, std::string *saida)
 {
-    return Executa(std::string("\"") + TALVOR_CLI_PATH + "\" " + argumentos, saida);
+    int r = Executa(std::string("\"") + TALVOR_CLI_PATH + "\" " + argumentos, saida);
+    std::string sem_cr;
+    for (char c : *saida)
+        if (c != '\r')
+            sem_cr += c;
+    *saida = sem_cr;
+    return r;
 }
 
 TEST_F(CliAssinatura, SignThenVerify)
