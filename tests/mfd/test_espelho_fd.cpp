@@ -242,8 +242,14 @@ TEST_F(EspelhoFD, ExportResults)
     GravaArquivo("mudada.MFD", f);
     EXPECT_EQ(GeraEspelhos("mudada.MFD", "2", "", ""), 6);
     // A stream error leaves an unsigned partial file.
+    for (const std::string &n : ListaDiretorio("Arquivos TXT Espelho"))
+        std::remove(("Arquivos TXT Espelho/" + n).c_str());
     ASSERT_TRUE(GravaComAssinatura("ruim.RZ", c.Fluxo() + "\xD4"));
     EXPECT_EQ(GeraEspelhos("ruim.RZ", "2", "", ""), 6);
+    nomes = ListaDiretorio("Arquivos TXT Espelho");
+    ASSERT_EQ(nomes.size(), 1u);
+    EXPECT_EQ(LeArquivo("Arquivos TXT Espelho/" + nomes[0]),
+              L("LINHA", 33) + "BAD TAG FOUND IN EJ FILE \r\n");
 }
 
 TEST_F(EspelhoFD, CommandLine)
