@@ -1,0 +1,446 @@
+// The LMF mirror as whole files: complete and simplified, by CRZ and by
+// date, one user, a change of user, a currency symbol registered inside the
+// range, a month boundary, a damaged reduction, 2500 reductions; results of
+// the export and of bad input.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/construtor_mf.h"
+#include "common/util.h"
+#include "mf/espelho_lmf.h"
+#include "mf/esperado.h"
+#include "talvor/ecf.h"
+#include "text/linha.h"
+
+namespace {
+
+const std::string kSerie = "TL0001234567ABCDEFGH";
+const std::string kCnpj1 = "12.345.678/0001-90", kIe1 = "110.042.490.114";
+const std::string kCnpj2 = "98.765.432/0001-10", kIe2 = "220.111.222.333", kIm2 = "IM-77";
+const DataMF kVersao{2, 1, 2007, 8, 0, 0};
+const DataMF kReinicio1{2, 1, 2007, 8, 5, 9}, kReinicio2{20, 3, 2007, 7, 0, 0};
+const DataMF kFita{5, 1, 2007, 10, 0, 0};
+const DataMF kUsuario1{2, 1, 2007, 9, 0, 30}, kUsuario2{1, 2, 2007, 9, 30, 0};
+const DataMF kCodificacao{2, 1, 2007, 8, 1, 0};
+const DataMF kMoeda{2, 1, 2007, 8, 2, 0};
+const std::string kSep(48, '-');
+
+DataMF Emissao(unsigned crz, unsigned dia, unsigned mes)
+{
+    return {dia, mes, 2007, 23, 0, crz % 60};
+}
+
+// A reduction whose values follow from its CRZ.
+ReducaoMF Reducao(unsigned crz, unsigned dia, unsigned mes)
+{
+    ReducaoMF z;
+    z.crz = static_cast<uint16_t>(crz);
+    z.emissao = Emissao(crz, dia, mes);
+    z.movimento = {dia, mes, 2007, 0, 0, 0};
+    z.vendaBruta = 10000ull * crz + 12345;
+    z.coo = 10 * crz + 40;
+    z.cro = 1;
+    z.gnf = 2 * crz;
+    z.parciais[0] = 6000ull * crz;
+    z.aliquotas[0] = 1;
+    z.parciais[1] = 1500;
+    z.aliquotas[1] = 2;
+    z.parciais[2] = 100;
+    z.aliquotas[2] = 1;
+    z.parciais[3] = 2000;
+    z.aliquotas[3] = 3;
+    z.naoTributados[0] = 345;   // F1
+    z.naoTributados[4] = 55;    // N1
+    z.dt = 150;
+    z.ct = 1000;
+    z.on = 700;
+    return z;
+}
+
+// The base image: identity, one version, restarts, one detail-tape issue,
+// a device with its mark, a GT coding, the symbol "R$", three rates, user 1.
+ConstrutorMF Base()
+{
+    ConstrutorMF c;
+    c.Cabecalho(kSerie, "TALVOR", "7720-QX3", "ECF-IF");
+    c.Versao(kVersao, 1, 0, 2);
+    c.Reinicio(kReinicio1, 0).Reinicio(kReinicio2, 1);
+    c.FitaDetalhe(kFita, 1, 1, 40);
+    c.Dispositivo(std::string("MFD000111\0\0\0", 12), 1).Marca(1, 'A');
+    c.Codificacao(kCodificacao, 0, "ABCDEFGHIJ");
+    c.Simbolo(kMoeda, 0, "R$");
+    c.Aliquota(1, 'T', 1800).Aliquota(2, 'S', 500).Aliquota(3, 'T', 700);
+    c.Usuario(kUsuario1, 0, kCnpj1, kIe1, "", 1, 0, 1);
+    return c;
+}
+
+struct Soma {
+    uint64_t venda = 0, t18 = 0, s05 = 0, t07 = 0, f1 = 0, n1 = 0, dt = 0, ct = 0, on = 0;
+    void Mais(const ReducaoMF &z)
+    {
+        venda += z.vendaBruta;
+        t18 += z.parciais[0] + z.parciais[2];
+        s05 += z.parciais[1];
+        t07 += z.parciais[3];
+        f1 += z.naoTributados[0];
+        n1 += z.naoTributados[4];
+        dt += z.dt;
+        ct += z.ct;
+        on += z.on;
+    }
+};
+
+std::vector<std::string> Itens(const Soma &s)
+{
+    return FluxoItens({{"DT", s.dt}, {"CT", s.ct}, {"T18,00%", s.t18}, {"T07,00%", s.t07},
+                       {"F1 ", s.f1}, {"N1 ", s.n1}, {"S05,00%", s.s05}, {"ON", s.on}});
+}
+
+void Acrescenta(std::vector<std::string> &v, const std::vector<std::string> &mais)
+{
+    v.insert(v.end(), mais.begin(), mais.end());
+}
+
+std::vector<std::string> Cabecalho(const std::string &cnpj, const std::string &ie,
+                                   const std::string &im, uint32_t coo)
+{
+    std::vector<std::string> v;
+    v.push_back(L().em(0, "CNPJ:").em(5, cnpj).em(25, "IE:").em(28, ie));
+    if (!im.empty())
+        v.push_back(L().em(0, "IM:").em(5, im));
+    v.push_back(kSep);
+    v.push_back(L().em(0, kAgora).em(38, "COO:").em(42, Zeros(coo, 6)));
+    v.push_back(kSep);
+    v.push_back(L().em(0, "LEITURA MEM\xD3RIA FISCAL"));
+    return v;
+}
+
+std::vector<std::string> Contadores(uint32_t gnf, unsigned crz, unsigned cro, unsigned fitas)
+{
+    return {kSep,
+            L().em(0, "Contador Geral de Opera\xE7\xE3o N\xE3o-Fiscal:").em(42, Zeros(gnf, 6)),
+            L().em(0, "Contador de Redu\xE7\xF5" "es Z:").em(44, Zeros(crz, 4)),
+            L().em(0, "Contador de Reinicio de Opera\xE7\xE3o:").em(45, Zeros(cro, 3)),
+            L().em(0, "Contador de Fita-Detalhe:").em(42, Zeros(fitas, 6)),
+            L().em(0, "REINICIO OPERA\xC7\xC3O"),
+            L().em(0, "CRO      DATA        HORA"),
+            L().em(0, "001").em(9, DH(kReinicio1)),
+            L().em(0, "002").em(4, "#").em(9, DH(kReinicio2)),
+            L().em(0, "IMPRESS\xC3O FITA DETALHE"),
+            L().em(0, "CFD      DATA        HORA       COOi    COOf"),
+            L().em(0, "CNPJ:").em(6, kCnpj1),
+            L().em(0, "0001").em(9, DH(kFita)).em(32, "     1").em(40, "    40")};
+}
+
+std::vector<std::string> Usuario1(uint64_t gt)
+{
+    return {L().em(0, "Usu\xE1rio:").em(9, "01").em(13, "CRO:").em(17, "001").em(22, DH(kUsuario1)),
+            L().em(0, "CNPJ:").em(5, kCnpj1), L().em(0, "IE:").em(4, kIe1), L().em(0, "IM:"),
+            L().em(0, "GT:").em(23, Direita(DinheiroMilhar(gt), 24))};
+}
+
+std::vector<std::string> CabecalhoReducoes(unsigned usuario, const std::string &simbolo)
+{
+    return {L().em(18, "Usu\xE1rio:").em(27, Zeros(usuario, 2)),
+            L().em(0, "CRZ    CRO   COO      DATA         HORA"),
+            L().em(23, "VENDA BRUTA DI\xC1RIA (").em(43, simbolo).em(47, ")"),
+            L().em(0, "DT = desconto ICMS").em(26, "DS = desconto ISSQN"),
+            L().em(0, "AT = acr\xE9scimo ICMS").em(26, "AS = acr\xE9scimo ISSQN"),
+            L().em(0, "CT = canc. ICMS").em(26, "CS = canc. ISSQN"),
+            L().em(0, "ON = opera\xE7\xE3o n\xE3o-fiscal"), kSep};
+}
+
+std::vector<std::string> Detalhe(const ReducaoMF &z)
+{
+    std::vector<std::string> v = {
+        L().em(0, Zeros(z.crz, 4)).em(7, Zeros(z.cro, 3)).em(13, Zeros(z.coo, 6)).em(22, DH(z.emissao)),
+        L().em(30, Direita(" " + Dinheiro(z.vendaBruta), 18))};
+    Soma s;
+    s.Mais(z);
+    Acrescenta(v, Itens(s));
+    return v;
+}
+
+std::vector<std::string> Total(const Soma &s, const std::string &simbolo, bool completo,
+                               unsigned mes)
+{
+    std::vector<std::string> v;
+    if (mes != 0) {
+        if (completo)
+            v.push_back(kSep);
+        v.push_back(L().em(0, "Total do m\xEAs").em(13, Zeros(mes, 2)).em(16, "de").em(19, "2007"));
+    } else {
+        v.push_back(L().em(0, "Total do per\xEDodo"));
+    }
+    v.push_back(L().em(0, "Venda Bruta (").em(13, simbolo).em(17, ")").em(
+        30, Direita(" " + Dinheiro(s.venda), 18)));
+    Acrescenta(v, Itens(s));
+    v.push_back(kSep);
+    return v;
+}
+
+std::vector<std::string> Fechamento(unsigned ultimoCrz, const std::string &gtCodificado)
+{
+    std::vector<std::string> v = {
+        L().em(0, "N\xFAmero de Redu\xE7\xF5" "es Restantes:").em(30, Zeros(2555 - ultimoCrz, 4))};
+    if (2555 - ultimoCrz < 60)
+        v.push_back(L().em(0, "MEM\xD3RIA EM ESGOTAMENTO - INFORMAR AO CREDENCIADO"));
+    Acrescenta(v, {L().em(0, "DADOS GERAIS"), L().em(0, "SOFTWARE B\xC1SICO"),
+                   L().em(0, "01.00.02").em(10, DH(kVersao)), kSep, L().em(0, "MFD:"),
+                   L().em(0, "MFD000111").em(22, "A"), kSep,
+                   L().em(0, "CODIFICA\xC7\xC3O GT a partir de").em(27, DH(kCodificacao)),
+                   L().em(0, "0=A, 1=B, 2=C, 3=D, 4=E, 5=F, 6=G, 7=H, 8=I, 9=J"
+                             ).em(0, "0=A,").em(5, "1=B,").em(10, "2=C,").em(15, "3=D,")
+                       .em(20, "4=E,").em(25, "5=F,").em(30, "6=G,").em(35, "7=H,").em(40, "8=I,")
+                       .em(45, "9=J"),
+                   kSep, L().em(0, "TALVOR").em(27, "7720-QX3"),
+                   L().em(0, "ECF-IF").em(10, "VERS\xC3O:").em(18, "01.00.02").em(29, "ECF:")
+                       .em(39, "LJ:"),
+                   L().em(0, gtCodificado).em(28, kAgora), L().em(0, "FAB:").em(5, kSerie)});
+    return v;
+}
+
+// The GT in the coding A..J of the base image: 18 letters.
+std::string Codificado(uint64_t gt)
+{
+    std::string d = Zeros(gt, 18);
+    for (char &c : d)
+        c = static_cast<char>('A' + (c - '0'));
+    return d;
+}
+
+class EspelhoLMF : public DiretorioTemporario {
+protected:
+    std::string Gera(const ConstrutorMF &c, const char *tipo, const char *faixa,
+                     const char *inicio, const char *fim, int esperado = 0)
+    {
+        c.Grava("mf.bin");
+        EXPECT_EQ(GeradorEspelhoLMF("mf.bin", "lmf.txt", tipo, faixa, inicio, fim), esperado);
+        return LeArquivo("lmf.txt");
+    }
+};
+
+}  // namespace
+
+TEST_F(EspelhoLMF, OneUserCompleteByCrzAndSimplifiedByDate)
+{
+    ConstrutorMF c = Base();
+    std::vector<ReducaoMF> z;
+    for (unsigned crz = 1; crz <= 4; ++crz) {
+        z.push_back(Reducao(crz, 9 + crz, 1));
+        c.Reducao(z.back());
+    }
+    uint64_t gt = 0;
+    for (const auto &r : z)
+        gt += r.vendaBruta;
+
+    // Complete, CRZ 2 to 3.
+    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0002").em(15, "A:").em(18, "0003"));
+    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    Acrescenta(e, Detalhe(z[2]));
+    Acrescenta(e, Detalhe(z[1]));
+    Soma s;
+    s.Mais(z[1]);
+    s.Mais(z[2]);
+    Acrescenta(e, Total(s, "R$  ", true, 1));
+    Acrescenta(e, Total(s, "R$  ", true, 0));
+    Acrescenta(e, Fechamento(4, Codificado(gt)));
+    ComparaTexto(Gera(c, "0", "1", "0002", "3"), e);
+
+    // Simplified, by date: 11/01 to 31/01 holds CRZ 2 to 4.
+    e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
+    e.push_back(L().em(0, "SIMPLIFICADA"));
+    e.push_back(L().em(0, "DATA:").em(6, "11/01/2007").em(18, "A:").em(21, "13/01/2007"));
+    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    s = Soma();
+    for (int i = 1; i <= 3; ++i)
+        s.Mais(z[i]);
+    Acrescenta(e, Total(s, "R$  ", false, 1));
+    Acrescenta(e, Total(s, "R$  ", false, 0));
+    Acrescenta(e, Fechamento(4, Codificado(gt)));
+    ComparaTexto(Gera(c, "1", "0", "11012007", "31012007"), e);
+}
+
+TEST_F(EspelhoLMF, UserChangeAndMonthBoundary)
+{
+    ConstrutorMF c = Base();
+    c.Usuario(kUsuario2, 3, kCnpj2, kIe2, kIm2, 1, 50000, 2);
+    const unsigned dias[5][2] = {{30, 1}, {31, 1}, {31, 1}, {1, 2}, {2, 2}};
+    std::vector<ReducaoMF> z;
+    for (unsigned crz = 1; crz <= 5; ++crz) {
+        z.push_back(Reducao(crz, dias[crz - 1][0], dias[crz - 1][1]));
+        c.Reducao(z.back());
+    }
+    const uint64_t gt = z[3].vendaBruta + z[4].vendaBruta;   // the current user's reductions
+
+    std::vector<std::string> e = Cabecalho(kCnpj2, kIe2, kIm2, z[4].coo + 1);
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0005"));
+    Acrescenta(e, Contadores(z[4].gnf, 5, 1, 0));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    std::vector<std::string> u1 = Usuario1(50000);
+    Acrescenta(e, u1);
+    Acrescenta(e, {L().em(0, "Usu\xE1rio:").em(9, "02").em(13, "CRO:").em(17, "001").em(22, DH(kUsuario2)),
+                   L().em(0, "CNPJ:").em(5, kCnpj2), L().em(0, "IE:").em(4, kIe2),
+                   L().em(0, "IM:").em(4, kIm2),
+                   L().em(0, "GT:").em(23, Direita(DinheiroMilhar(gt), 24))});
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    // User 2: CRZ 5 and 4, February.
+    Acrescenta(e, CabecalhoReducoes(2, "R$  "));
+    Acrescenta(e, Detalhe(z[4]));
+    Acrescenta(e, Detalhe(z[3]));
+    Soma fev;
+    fev.Mais(z[3]);
+    fev.Mais(z[4]);
+    Acrescenta(e, Total(fev, "R$  ", true, 2));
+    Acrescenta(e, Total(fev, "R$  ", true, 0));
+    // User 1: CRZ 3 to 1, January.
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    Soma jan;
+    for (int i = 2; i >= 0; --i) {
+        Acrescenta(e, Detalhe(z[i]));
+        jan.Mais(z[i]);
+    }
+    Acrescenta(e, Total(jan, "R$  ", true, 1));
+    Acrescenta(e, Total(jan, "R$  ", true, 0));
+    Acrescenta(e, Fechamento(5, Codificado(gt)));
+    ComparaTexto(Gera(c, "0", "1", "1", "5"), e);
+
+    // One user whose reductions cross from January into February: the
+    // later month's total comes first, the period holds both.  Simplified:
+    // no detail and no separator before the month totals.
+    ConstrutorMF d = Base();
+    z.clear();
+    const unsigned dias2[3][2] = {{31, 1}, {1, 2}, {2, 2}};
+    for (unsigned crz = 1; crz <= 3; ++crz) {
+        z.push_back(Reducao(crz, dias2[crz - 1][0], dias2[crz - 1][1]));
+        d.Reducao(z.back());
+    }
+    const uint64_t gt1 = z[0].vendaBruta + z[1].vendaBruta + z[2].vendaBruta;
+    e = Cabecalho(kCnpj1, kIe1, "", z[2].coo + 1);
+    e.push_back(L().em(0, "SIMPLIFICADA"));
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0003"));
+    Acrescenta(e, Contadores(z[2].gnf, 3, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt1));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    fev = Soma();
+    fev.Mais(z[2]);
+    fev.Mais(z[1]);
+    jan = Soma();
+    jan.Mais(z[0]);
+    Soma periodo = fev;
+    periodo.Mais(z[0]);
+    Acrescenta(e, Total(fev, "R$  ", false, 2));
+    Acrescenta(e, Total(jan, "R$  ", false, 1));
+    Acrescenta(e, Total(periodo, "R$  ", false, 0));
+    Acrescenta(e, Fechamento(3, Codificado(gt1)));
+    ComparaTexto(Gera(d, "1", "1", "   1", "9999"), e);
+}
+
+TEST_F(EspelhoLMF, CurrencySymbolInsideTheRangeSplitsThePeriod)
+{
+    ConstrutorMF c = Base();
+    c.Simbolo(kMoeda, 2, "US$");
+    std::vector<ReducaoMF> z;
+    for (unsigned crz = 1; crz <= 4; ++crz) {
+        z.push_back(Reducao(crz, 10 + crz, 1));
+        c.Reducao(z.back());
+    }
+    uint64_t gt = 0;
+    for (const auto &r : z)
+        gt += r.vendaBruta;
+    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0004"));
+    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "US$ "));
+    Acrescenta(e, Detalhe(z[3]));
+    Acrescenta(e, Detalhe(z[2]));
+    Soma dolar;
+    dolar.Mais(z[3]);
+    dolar.Mais(z[2]);
+    Acrescenta(e, Total(dolar, "US$ ", true, 1));
+    Acrescenta(e, Total(dolar, "US$ ", true, 0));
+    Acrescenta(e, Detalhe(z[1]));
+    Acrescenta(e, Detalhe(z[0]));
+    Soma real;
+    real.Mais(z[1]);
+    real.Mais(z[0]);
+    Acrescenta(e, Total(real, "R$  ", true, 1));
+    Acrescenta(e, Total(real, "R$  ", true, 0));
+    Acrescenta(e, Fechamento(4, Codificado(gt)));
+    ComparaTexto(Gera(c, "0", "1", "1", "4"), e);
+}
+
+TEST_F(EspelhoLMF, DamagedReductionInTheMiddlePrintsTheErrorLine)
+{
+    ConstrutorMF c = Base();
+    std::vector<ReducaoMF> z;
+    for (unsigned crz = 1; crz <= 5; ++crz) {
+        z.push_back(Reducao(crz, 10 + crz, 1));
+        c.Reducao(z.back());
+    }
+    c.Estraga(ConstrutorMF::OffsetReducao(3) + 40);
+    const uint64_t gt = z[0].vendaBruta + z[1].vendaBruta + z[3].vendaBruta + z[4].vendaBruta;
+    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[4].coo + 1);
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0005"));
+    Acrescenta(e, Contadores(z[4].gnf, 5, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    Acrescenta(e, Detalhe(z[4]));
+    Acrescenta(e, Detalhe(z[3]));
+    e.push_back(L().em(0, "* ERROR DE LEITURA NA MEMORIA FISCAL *"));
+    Acrescenta(e, Detalhe(z[1]));
+    Acrescenta(e, Detalhe(z[0]));
+    Soma s;
+    for (int i : {0, 1, 3, 4})
+        s.Mais(z[i]);
+    Acrescenta(e, Total(s, "R$  ", true, 1));
+    Acrescenta(e, Total(s, "R$  ", true, 0));
+    Acrescenta(e, Fechamento(5, Codificado(gt)));
+    ComparaTexto(Gera(c, "0", "1", "1", "5"), e);
+}
+
+TEST_F(EspelhoLMF, TwoThousandFiveHundredReductions)
+{
+    ConstrutorMF c = Base();
+    std::vector<ReducaoMF> z;
+    uint64_t gt = 0;
+    for (unsigned crz = 1; crz <= 2500; ++crz) {
+        z.push_back(Reducao(crz, 1 + crz % 28, 1 + (crz / 28) % 12));
+        c.Reducao(z.back());
+        gt += z.back().vendaBruta;
+    }
+    const ReducaoMF &u = z.back();
+    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", u.coo + 1);
+    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "2500").em(15, "A:").em(18, "2500"));
+    Acrescenta(e, Contadores(u.gnf, 2500, 1, 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario1(gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
+    Acrescenta(e, Detalhe(u));
+    Soma s;
+    s.Mais(u);
+    Acrescenta(e, Total(s, "R$  ", true, u.emissao.mes));
+    Acrescenta(e, Total(s, "R$  ", true, 0));
+    std::vector<std::string> f = Fechamento(2500, Codificado(gt));
+    EXPECT_EQ(f[0], std::string(L().em(0, "N\xFAmero de Redu\xE7\xF5" "es Restantes:").em(30, "0055")));
+    Acrescenta(e, f);
+    ComparaTexto(Gera(c, "0", "1", "2500", "2500"), e);
+}
