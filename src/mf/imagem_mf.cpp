@@ -16,6 +16,10 @@ uint8_t RegistroReducaoZ[TAM_REDUCAO_Z];
 static MapeamentoArquivo mapeamento;
 static bool fimConhecido = false;
 static size_t fimReducoes = OFS_REDUCAO_Z;
+// Outcome of validating each slot, kept from the pass of FimReducoes so
+// that searches by CRZ do not check the same slots again and again.
+static bool slotValido[SLOTS_REDUCAO_Z];
+static uint16_t crzDoSlot[SLOTS_REDUCAO_Z];
 
 int MapeiaMF(const char *arquivo)
 {
@@ -195,7 +199,9 @@ size_t FimReducoes()
             size_t p = PosicaoReducaoZ(n);
             if (SoApagados(BaseMF + p, TAM_REDUCAO_Z))
                 break;
-            if (ValidaReducaoZ(p) == MF_OK)
+            slotValido[n - 1] = ValidaReducaoZ(p) == MF_OK;
+            crzDoSlot[n - 1] = Campo16(RegistroReducaoZ, RZ_CRZ);
+            if (slotValido[n - 1])
                 fimReducoes = p + TAM_REDUCAO_Z;
         }
     }
@@ -206,11 +212,14 @@ size_t FimReducoes()
 int ProcuraReducaoZ(unsigned crz, size_t *posicao)
 {
     const size_t fim = FimReducoes();
+    if (*posicao < OFS_REDUCAO_Z || (*posicao - OFS_REDUCAO_Z) % TAM_REDUCAO_Z != 0)
+        return MF_DANIFICADO;
     while (*posicao < fim) {
-        if (ValidaReducaoZ(*posicao) == MF_OK) {
-            unsigned c = Campo16(RegistroReducaoZ, RZ_CRZ);
+        const size_t slot = (*posicao - OFS_REDUCAO_Z) / TAM_REDUCAO_Z;
+        if (slotValido[slot]) {
+            unsigned c = crzDoSlot[slot];
             if (c == crz)
-                return MF_OK;
+                return ValidaReducaoZ(*posicao);
             if (c > crz)
                 return MF_DANIFICADO;
         }

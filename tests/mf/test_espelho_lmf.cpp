@@ -444,3 +444,147 @@ TEST_F(EspelhoLMF, TwoThousandFiveHundredReductions)
     Acrescenta(e, f);
     ComparaTexto(Gera(c, "0", "1", "2500", "2500"), e);
 }
+
+TEST_F(EspelhoLMF, ResultsOfTheExportAndOfBadArguments)
+{
+    ConstrutorMF c = Base();
+    for (unsigned crz = 1; crz <= 3; ++crz)
+        c.Reducao(Reducao(crz, 10 + crz, 1));
+    c.Grava("mf.bin");
+    // The mirror directory is missing: 2.
+    EXPECT_EQ(GeraEspelhoLMF("mf.bin", "0", "1", "1", "3"), 2);
+    CriaDiretoriosSaida();
+    EXPECT_EQ(GeraEspelhoLMF("nao-existe.bin", "0", "1", "1", "3"), 1);
+    GravaArquivo("curto.bin", std::string(1048575, '\0'));
+    EXPECT_EQ(GeraEspelhoLMF("curto.bin", "0", "1", "1", "3"), 1);
+    EXPECT_TRUE(ListaDiretorio("Arquivos TXT Espelho").empty());
+    ASSERT_EQ(GeraEspelhoLMF("mf.bin", "0", "1", "1", "3"), 0);
+    std::vector<std::string> nomes = ListaDiretorio("Arquivos TXT Espelho");
+    ASSERT_EQ(nomes.size(), 1u);
+    // "EMF", the short identification read back from the file, time stamp.
+    EXPECT_EQ(nomes[0].size(), 50u - std::strlen("Arquivos TXT Espelho/"));
+    EXPECT_EQ(nomes[0].substr(0, 10), "EMFTL0001_");
+
+    struct { const char *tipo, *faixa, *inicio, *fim; } ruins[] = {
+        {"2", "0", "01012007", "31012007"},   // bad tipo: the file stays empty
+        {"0", "x", "1", "3"},                 // bad faixa
+        {"0", "1", "0", "3"},                 // CRZ 0
+        {"0", "1", "3", "2"},                 // start after end
+        {"0", "1", "4", "9"},                 // start beyond the last CRZ
+        {"0", "1", "1a", "3"},                // bad character
+        {"0", "1", "    ", "3"},              // blanks only
+        {"0", "0", "01022007", "28022007"},   // no reduction in the dates
+        {"0", "0", "31022007", "28022007"},   // impossible date
+        {"0", "0", "0102200x", "28022007"},   // bad character in a date
+        {"0", "0", "0102", "28022007"},       // short date
+        {"0", "0", "28022007", "01022007"},   // start after end
+    };
+    for (const auto &r : ruins) {
+        SCOPED_TRACE(std::string(r.tipo) + r.faixa + " " + r.inicio + " " + r.fim);
+        std::string texto = Gera(c, r.tipo, r.faixa, r.inicio, r.fim, 3);
+        EXPECT_EQ(texto.find("EAD"), std::string::npos);
+        if (r.tipo[0] == '2' || r.faixa[0] == 'x') {
+            EXPECT_TRUE(texto.empty());
+        }
+    }
+    // An end beyond the last CRZ is lowered to it.
+    std::string texto = Gera(c, "1", "1", "2", "99");
+    EXPECT_NE(texto.find(std::string(L().em(0, "REDU\xC7\xC3O:").em(9, "0002").em(15, "A:").em(18, "0003"))),
+              std::string::npos);
+}
+
+TEST_F(EspelhoLMF, DamagedListRecordLeavesAnUnsignedPartialFile)
+{
+    ConstrutorMF c = Base();
+    c.Reducao(Reducao(1, 10, 1));
+    c.Usuario(kUsuario2, 0, kCnpj2, kIe2, kIm2, 1, 0, 2);
+    c.Estraga(ConstrutorMF::OffsetUsuario(2) + 8, true);
+    std::string texto = Gera(c, "0", "1", "1", "1", 3);
+    EXPECT_TRUE(texto.empty());
+    // A damaged restart is found while the document is being written.
+    ConstrutorMF d = Base();
+    d.Reducao(Reducao(1, 10, 1));
+    d.Estraga(21104 + 16 + 3, true);
+    texto = Gera(d, "0", "1", "1", "1", 3);
+    EXPECT_NE(texto.find("REINICIO OPERA\xC7\xC3O"), std::string::npos);
+    EXPECT_EQ(texto.find("IMPRESS\xC3O FITA DETALHE"), std::string::npos);
+    EXPECT_EQ(texto.find("EAD"), std::string::npos);
+}
+
+TEST_F(EspelhoLMF, ValuesAtTheirLimits)
+{
+    ConstrutorMF c = Base();
+    // Rate numbers 0 (unused slot, its value ignored), 255 and an erased
+    // rate record: summed under their own number, labelled "XXX,XX%".
+    ReducaoMF z = Reducao(1, 10, 1);
+    z.parciais[4] = 999;
+    z.aliquotas[4] = 0;
+    z.parciais[5] = 4200;
+    z.aliquotas[5] = 255;
+    z.parciais[6] = 300;
+    z.aliquotas[6] = 150;
+    z.coo = 0xFFFFFFFF;
+    z.gnf = 0xFFFFFF;
+    z.cro = 255;
+    z.vendaBruta = 0xFFFFFFFFFFFFull;
+    c.Reducao(z);
+    // A detail-tape issue and a device naming users beyond 20, a mark for
+    // device 11.
+    c.FitaDetalhe(kFita, 200, 0xFFFFFF, 0xFFFFFF).Dispositivo("DEV2", 99).Marca(11, 'Z');
+    std::string texto = Gera(c, "0", "1", "1", "1");
+    Soma s;
+    s.Mais(z);
+    std::vector<std::string> itens = FluxoItens(
+        {{"DT", s.dt}, {"CT", s.ct}, {"T18,00%", s.t18}, {"T07,00%", s.t07}, {"XXX,XX%", 4200},
+         {"XXX,XX%", 300}, {"F1 ", s.f1}, {"N1 ", s.n1}, {"S05,00%", s.s05}, {"ON", s.on}});
+    std::string bloco;
+    for (const auto &l : itens)
+        bloco += l + "\r\n";
+    EXPECT_NE(texto.find(bloco), std::string::npos);
+    EXPECT_NE(texto.find(std::string(L().em(0, "0001").em(7, "255").em(13, "967295").em(22, DH(z.emissao))) + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(texto.find(std::string(L().em(0, "CNPJ:")) + "\r\n" +
+                         std::string(L().em(0, "0002").em(9, DH(kFita)).em(32, "777215").em(40, "777215"))),
+              std::string::npos);
+    EXPECT_NE(texto.find(std::string(L().em(0, "DEV2")) + "\r\n"), std::string::npos);
+    EXPECT_NE(texto.find(L().em(38, "COO:").em(42, "000000").t.substr(38)), std::string::npos);
+
+    // A user number above 20 cannot be placed: the mirror is refused.
+    ConstrutorMF d = Base();
+    d.Usuario(kUsuario2, 0, kCnpj2, kIe2, kIm2, 1, 0, 21);
+    d.Reducao(Reducao(1, 10, 1));
+    Gera(d, "0", "1", "1", "1", 3);
+}
+
+TEST_F(EspelhoLMF, AnyBytesConvertOrAreRefused)
+{
+    uint32_t semente = 12345;
+    auto aleatorio = [&]() {
+        semente = semente * 1103515245u + 12345u;
+        return static_cast<char>(semente >> 16);
+    };
+    for (int rodada = 0; rodada < 4; ++rodada) {
+        std::string bytes(1048576 + 29 + 259, '\0');
+        for (char &b : bytes)
+            b = aleatorio();
+        if (rodada == 1) {
+            // Every reduction slot valid, CRZs all 0 but the last.
+            ConstrutorMF c;
+            for (unsigned n = 1; n <= 2555; ++n) {
+                ReducaoMF z;
+                z.crz = n == 2555 ? 2555 : 0;
+                c.Reducao(z);
+            }
+            bytes = c.Arquivo();
+        }
+        if (rodada == 2)
+            bytes.assign(1048605, '\0');
+        GravaArquivo("lixo.bin", bytes);
+        for (const char *faixa : {"0", "1"}) {
+            int r = GeradorEspelhoLMF("lixo.bin", "lixo.txt", "0", faixa,
+                                      faixa[0] == '0' ? "01011990" : "1",
+                                      faixa[0] == '0' ? "31122089" : "2555");
+            EXPECT_TRUE(r == 0 || r == 3) << r;
+        }
+    }
+}
