@@ -5,7 +5,6 @@
 #include <initializer_list>
 
 #include "text/numeros.h"
-#include "tipoe/prefixo_tipoe.h"
 
 void PoeNumeroTipoE(char *destino, unsigned largura, uint64_t valor)
 {
@@ -23,12 +22,6 @@ void PoeTextoTipoE(char *destino, const uint8_t *texto, size_t n)
 void PoeRepetidoTipoE(char *destino, char c, size_t n)
 {
     std::memset(destino, c, n);
-}
-
-void MontaPrefixoTipoE(char *destino44, const char *tipo3, const uint8_t *serie20,
-                       const uint8_t *modelo20)
-{
-    PrefixoTipoE(destino44, tipo3, serie20, modelo20);
 }
 
 static void Branco(char *registro, size_t tamanho, const char *tipo)

@@ -43,11 +43,6 @@ void RestauraE19(char *e19);
 void RestauraE20(char *e20);
 void RestauraE21(char *e21);
 
-// The 44-character prefix of E02 to E21: type name, serial number, a space
-// for the additional MF letter, model.  NUL bytes become spaces.
-void MontaPrefixoTipoE(char *destino44, const char *tipo3, const uint8_t *serie20,
-                       const uint8_t *modelo20);
-
 // A number right-aligned and zero-padded to largura digits (the rightmost
 // digits when it is wider).
 void PoeNumeroTipoE(char *destino, unsigned largura, uint64_t valor);

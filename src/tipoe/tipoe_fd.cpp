@@ -14,6 +14,7 @@
 #include "mfd/registro_fd.h"
 #include "text/datas.h"
 #include "text/numeros.h"
+#include "tipoe/prefixo_tipoe.h"
 #include "tipoe/registros_fd.h"
 #include "tipoe/tipoe.h"
 
@@ -592,7 +593,7 @@ void IdentificacaoTipoE(const uint8_t *r)
                              E.r.e18, E.r.e19, E.r.e20, E.r.e21};
         for (char *reg : registros) {
             char tipo[3] = {reg[0], reg[1], reg[2]};
-            MontaPrefixoTipoE(reg, tipo, r + 1, r + 41);
+            PrefixoTipoE(reg, tipo, r + 1, r + 41);
         }
         PoeTextoTipoE(e01 + 3, r + 1, 20);
         e01[23] = ' ';

@@ -1,0 +1,90 @@
+// The combined type-E file ("2"): the detail tape's records queued by
+// GeraRegistrosFD and written by the fiscal-memory generator into the same
+// file, after its own, and signed once.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/construtor_fd.h"
+#include "common/construtor_mf.h"
+#include "common/util.h"
+#include "files/item_list.h"
+#include "talvor/ecf.h"
+#include "tipoe/tipoe.h"
+
+namespace {
+
+const DataFD kDia = {15, 3, 2007, 14, 25, 1};
+
+std::vector<std::string> Linhas(const std::string &texto)
+{
+    std::vector<std::string> linhas;
+    size_t inicio = 0;
+    for (size_t p; (p = texto.find("\r\n", inicio)) != std::string::npos; inicio = p + 2)
+        linhas.push_back(texto.substr(inicio, p - inicio));
+    return linhas;
+}
+
+class TipoECombinado : public DiretorioTemporario {};
+
+TEST_F(TipoECombinado, DetailTapeRecordsFollowTheFiscalMemoryInOneSignedFile)
+{
+    CriaDiretoriosSaida();
+    ConstrutorMF mf;
+    mf.Cabecalho("TV0123456789", "TALVOR", "7720-QX3", "ECF-IF");
+    mf.Versao({2, 1, 2007, 8, 0, 0}, 1, 0, 2);
+    mf.Usuario({2, 1, 2007, 9, 0, 30}, 0, "12.345.678/0001-90", "123.456.789.110", "", 1, 0, 1);
+    ReducaoMF z;
+    z.crz = 1;
+    z.coo = 20;
+    z.emissao = {15, 3, 2007, 23, 0, 0};
+    z.movimento = {15, 3, 2007, 0, 0, 0};
+    mf.Reducao(z);
+    mf.Grava("memoria.MF");
+
+    ConstrutorFD fd;
+    fd.IdentificacaoECF("TV0123456789", "TALVOR", "7720-QX3", "ECF-IF")
+        .Contribuinte(kDia, "12.345.678/0001-90", "123.456.789.110", "", 1, 0, 1)
+        .NumerosECF("007", "0002")
+        .NomePagamento(0, "DINHEIRO")
+        .InicioCupom(kDia, 10, 3).TotalizadorParcial(0, 500).Pagamento(0, 0, 500)
+        .FimDocumento(0xA1, kDia)
+        .InicioLeituraX(kDia, 11).FimDocumento(0xA4, kDia);
+    ASSERT_TRUE(GravaComAssinatura("fita.MFD", ParametrosFD("TV0123", 3) + fd.Fluxo()));
+
+    // What the detail tape contributes, from the combined mode alone.
+    ItemList fila;
+    fila.Init();
+    ASSERT_EQ(GeraRegistrosFD("fita.MFD", "fila.TXT", &fila, MODO_FD_COMBINADO), 0);
+    std::vector<std::string> daFita;
+    for (ItemListNode *n = fila.head; n != nullptr; n = n->next)
+        daFita.push_back(static_cast<const char *>(n->item));
+    fila.Release();
+    ASSERT_EQ(daFita.size(), 5u);   // E01, E02, E14, E16, E21
+
+    ASSERT_EQ(GeraRegistrosTipoE("memoria.MF", "fita.MFD", "2"), 0);
+    std::vector<std::string> nomes = ListaDiretorio("Arquivos TXT Formatados");
+    ASSERT_EQ(nomes.size(), 1u);
+    EXPECT_EQ(nomes[0].substr(0, 10), "TDMTV0123_");
+    std::string arquivo = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
+    ASSERT_GT(arquivo.size(), 259u);
+    std::string texto = arquivo.substr(0, arquivo.size() - 259);
+    // Signed once, over everything before the line.
+    ASSERT_TRUE(GravaComAssinatura("conferir.txt", texto));
+    EXPECT_EQ(LeArquivo("conferir.txt"), arquivo);
+    EXPECT_EQ(texto.find("EAD"), std::string::npos);
+
+    std::vector<std::string> linhas = Linhas(texto);
+    ASSERT_GE(linhas.size(), 5u);
+    EXPECT_EQ(linhas[0].substr(0, 3), "E01");
+    EXPECT_EQ(linhas[0].substr(95, 3), "007");   // the ECF number from the detail tape
+    EXPECT_EQ(linhas[0].substr(112, 3), "TDM");
+    EXPECT_EQ(linhas[1], daFita[1]);              // E02 from the detail tape
+    // The detail tape's E14 to E21 close the file, in their order.
+    std::vector<std::string> fim(linhas.end() - 3, linhas.end());
+    EXPECT_EQ(fim, std::vector<std::string>(daFita.begin() + 2, daFita.end()));
+    EXPECT_EQ(linhas[linhas.size() - 4].substr(0, 3), "E13");
+}
+
+}  // namespace
