@@ -85,6 +85,19 @@ TEST_F(TipoECombinado, DetailTapeRecordsFollowTheFiscalMemoryInOneSignedFile)
     std::vector<std::string> fim(linhas.end() - 3, linhas.end());
     EXPECT_EQ(fim, std::vector<std::string>(daFita.begin() + 2, daFita.end()));
     EXPECT_EQ(linhas[linhas.size() - 4].substr(0, 3), "E13");
+
+    // A damaged stream: the message opens the combined file, the records
+    // gathered before it follow as usual.
+    for (const std::string &n : ListaDiretorio("Arquivos TXT Formatados"))
+        std::remove(("Arquivos TXT Formatados/" + n).c_str());
+    ASSERT_TRUE(GravaComAssinatura("ruim.MFD", ParametrosFD("TV0123", 3) + fd.Fluxo() + "\xD4"));
+    ASSERT_EQ(GeraRegistrosTipoE("memoria.MF", "ruim.MFD", "2"), 0);
+    nomes = ListaDiretorio("Arquivos TXT Formatados");
+    ASSERT_EQ(nomes.size(), 1u);
+    std::string ruim = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
+    EXPECT_EQ(ruim.substr(0, 24), "BAD TAG FOUND READ \r\nE01");
+    EXPECT_EQ(ruim.substr(ruim.size() - 259 - daFita.back().size() - 2, daFita.back().size()),
+              daFita.back());
 }
 
 }  // namespace
