@@ -17,4 +17,8 @@ int DownloadSoftwareBasico();
 // The detail-tape files that the record's range selects.  0, 3 or 5.
 int DownloadDetailTape(uint8_t *registro29);
 
+// The 14-byte memory-read command of the 128-byte block at endereco:
+// 1B 66 FF, the selector, then "%05x%05x" of its first and last address.
+void MontaLeituraMemoria(uint8_t *comando14, uint8_t seletor, uint32_t endereco);
+
 #endif
