@@ -103,6 +103,9 @@ void PortaSerialFecha()
     if (descritor < 0)
         return;
     LimpaDTR(descritor);
+    // The exclusive mode belongs to the device, not to this descriptor: it
+    // is lifted so that the port can be opened again (by us or another).
+    (void)ioctl(descritor, TIOCNXCL);
     close(descritor);   // also releases the lock
     descritor = -1;
 }
