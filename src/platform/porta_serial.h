@@ -26,7 +26,7 @@ void PortaSerialFecha();
 // One synchronous write of the whole frame; its outcome is not reported.
 void PortaSerialEscreve(const uint8_t *bytes, size_t quantidade);
 
-// Drops everything queued in both directions.
+// Drops what has arrived and not been read (writes have already drained).
 void PortaSerialPurga();
 
 // Read time limits in milliseconds: the largest gap between two bytes, and

@@ -141,8 +141,12 @@ void PortaSerialEscreve(const uint8_t *bytes, size_t quantidade)
 
 void PortaSerialPurga()
 {
+    // Every write has drained before it returned, so nothing of ours is
+    // pending on output; only the input is discarded.  (On a
+    // pseudo-terminal an output flush would drop bytes the other side has
+    // not read yet, the reset frame among them.)
     if (descritor >= 0)
-        (void)tcflush(descritor, TCIOFLUSH);
+        (void)tcflush(descritor, TCIFLUSH);
 }
 
 int PortaSerialDefineLimites(unsigned intervalo, unsigned porByte, unsigned constante)
