@@ -130,10 +130,14 @@ bool QuadroDeDados(int fd, uint8_t bit, const uint8_t *dados, size_t n)
         std::vector<Resposta> respostas;
         ExecutaComandoSim(dados, n, troca, &respostas);
         Fila.assign(respostas.begin(), respostas.end());
-        if (NaTroca(Opcoes.intermediaria, troca) || PorTaxa(Opcoes.intermediaria))
+        if (NaTroca(Opcoes.intermediaria, troca) || PorTaxa(Opcoes.intermediaria)) {
+            Registra("# falha: resposta intermediaria");
             Fila.push_front(NovaResposta(0x40, ' '));
-        if (NaTroca(Opcoes.executando, troca) || PorTaxa(Opcoes.executando))
+        }
+        if (NaTroca(Opcoes.executando, troca) || PorTaxa(Opcoes.executando)) {
+            Registra("# falha: resposta em execucao");
             Fila.push_front(NovaResposta(0x28, ' '));
+        }
     }
     Resposta r;
     if (!Fila.empty()) {
