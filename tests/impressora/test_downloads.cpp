@@ -272,6 +272,32 @@ TEST_F(Downloads, FailedFirstBlockEndsTheDownload)
     }
 }
 
+TEST_F(Downloads, ListingStopsAt2555Files)
+{
+    // 2600 closed files; the 2556th matches the range but is never listed,
+    // so only the current file is copied.
+    ASSERT_EQ(CriaDiretorio("muitos"), 0);
+    std::string lista;
+    for (int i = 1; i <= 2600; ++i) {
+        char nome[16], linha[64];
+        std::snprintf(nome, sizeof nome, "F%011d", i);
+        std::snprintf(linha, sizeof linha, "%s 01012007 000000 0000 %08d\n", nome, i);
+        lista += linha;
+        GravaArquivo(std::string("muitos/") + nome, "\x75");
+    }
+    GravaArquivo("muitos/diretorio.txt", lista);
+    ConstrutorFD atual;
+    atual.LinhaImpressa("ATUAL");
+    GravaArquivo("muitos/File_Current", atual.Fluxo());
+    ASSERT_EQ(Conecta({"--fita", "muitos"}), 0);
+    EXPECT_EQ(DownloadMemorias("1", "2", "2556", "2556"), ResultadoEsperado(5));
+    ConfereDownload(UnicoArquivo(DIR_BINARIOS), Registro29(2, 2556, 2556) + atual.Fluxo());
+    size_t proximos = 0;
+    for (const std::string &c : sim_.Comandos())
+        proximos += c.compare(0, 11, "1B 66 65 01") == 0;
+    EXPECT_EQ(proximos, 2555u);
+}
+
 TEST_F(Downloads, OutputDirectoryMissing)
 {
     ASSERT_EQ(Conecta({}), 0);
