@@ -1,4 +1,4 @@
-// Figures of the printer link, run by bench/run-link:
+// Figures of the printer link, run by bench/run (sections link_mf):
 //   bench_link esperas          the mandated waits alone: 8192 sleeps of 2 ms
 //   bench_link mf               LeBinarioMF from the printer on COM1 (the
 //                               emulator, through TALVOR_COM1), in the
