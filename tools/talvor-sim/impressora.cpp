@@ -174,7 +174,8 @@ void ExecutaComandoSim(const uint8_t *c, size_t n, uint64_t troca, std::vector<R
         Resposta r = NovaResposta(0x08, 'C', 2 + dados.size());
         r[15] = static_cast<uint8_t>(dados.size() >> 8);
         r[16] = static_cast<uint8_t>(dados.size());
-        std::memcpy(r.data() + 17, dados.data(), dados.size());
+        if (!dados.empty())
+            std::memcpy(r.data() + 17, dados.data(), dados.size());
         final(r);
     } else {
         final(NovaResposta(0x08, 'E'));
