@@ -51,9 +51,7 @@ static int LeMemoria(ArquivoSaida *saida, uint8_t seletor, uint32_t tamanho)
     return 0;
 }
 
-// Closes the file and signs it: a failed write or signature is reported
-// as a file that could not be written (5), never as a finished download.
-static int FechaEAssina(ArquivoSaida *saida, const char *nome)
+int FechaEAssinaDownload(ArquivoSaida *saida, const char *nome)
 {
     if (FechaSaida(saida) != 0)
         return 5;
@@ -79,7 +77,7 @@ int DownloadFiscalMemory(uint8_t *registro29, int destino)
         return r;
     }
     WriteOutput(&saida, registro29, TAMANHO_PARAMETROS);
-    return FechaEAssina(&saida, nome);
+    return FechaEAssinaDownload(&saida, nome);
 }
 
 int DownloadSoftwareBasico()
@@ -97,5 +95,5 @@ int DownloadSoftwareBasico()
         FechaSaida(&saida);
         return r;
     }
-    return FechaEAssina(&saida, nome);
+    return FechaEAssinaDownload(&saida, nome);
 }

@@ -3,7 +3,6 @@
 // after the download parameter record and closed by the signature line.
 #include <cstring>
 
-#include "files/assinatura.h"
 #include "files/download.h"
 #include "files/fita.h"
 #include "files/nomes.h"
@@ -301,7 +300,5 @@ int DownloadDetailTape(uint8_t *registro29)
         FechaSaida(&saida);   // what was copied stays, without a signature line
         return r;
     }
-    if (FechaSaida(&saida) != 0)
-        return 5;
-    return AppendSignatureLine(nome) == 0 ? 0 : 5;
+    return FechaEAssinaDownload(&saida, nome);
 }

@@ -129,9 +129,7 @@ void ExecutaComandoSim(const uint8_t *c, size_t n, uint64_t troca, std::vector<R
         r[18] = static_cast<uint8_t>(Desafio);
         final(r);
     } else if (codigo == 0xBB && sub == 0x01 && n == 8) {
-        uint32_t v = ((Desafio ^ Opcoes.chave1) * Opcoes.chave2) ^ Opcoes.chave3;
-        if (v == 0)
-            v = 1;
+        uint32_t v = RespostaDesafioComChaves(Desafio, Opcoes.chave1, Opcoes.chave2, Opcoes.chave3);
         bool ok = Be32(c + 4) == v;
         Registra("# autenticacao %s", ok ? "aceita" : "recusada");
         final(NovaResposta(0x08, ok ? 'C' : 'E'));
