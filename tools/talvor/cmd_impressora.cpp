@@ -77,26 +77,33 @@ void DesenhaProgresso(uint32_t feitos, uint32_t total, void *)
     std::fflush(stderr);
 }
 
-// Takes --porta and --modelo out of the arguments; the rest stay in
-// posicionais.  false with a message when an option lacks its value.
-bool LeOpcoes(const Subcomando &s, int argc, char **argv, std::string *porta, std::string *modelo,
-              std::vector<const char *> *posicionais, int *erro)
+// The arguments of a printer subcommand: --porta and --modelo (COM1 and
+// 7720-QX3 unless given) and the positional arguments.
+struct Argumentos {
+    const Subcomando *s;
+    std::string porta = "COM1";
+    std::string modelo = "7720-QX3";
+    std::vector<const char *> p;
+};
+
+// false with *erro set (usage printed) when an option is unknown or lacks
+// its value.
+bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *erro)
 {
-    *porta = "COM1";
-    *modelo = "7720-QX3";
+    a->s = &Comando(nome);
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--porta") == 0 || std::strcmp(argv[i], "--modelo") == 0) {
             if (i + 1 >= argc) {
-                *erro = ErroDeUso(s, "falta o valor de --porta ou --modelo");
+                *erro = ErroDeUso(*a->s, "falta o valor de --porta ou --modelo");
                 return false;
             }
-            (argv[i][2] == 'p' ? *porta : *modelo) = argv[i + 1];
+            (argv[i][2] == 'p' ? a->porta : a->modelo) = argv[i + 1];
             ++i;
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
-            *erro = ErroDeUso(s, "opção desconhecida");
+            *erro = ErroDeUso(*a->s, "opção desconhecida");
             return false;
         } else {
-            posicionais->push_back(argv[i]);
+            a->p.push_back(argv[i]);
         }
     }
     return true;
@@ -104,10 +111,9 @@ bool LeOpcoes(const Subcomando &s, int argc, char **argv, std::string *porta, st
 
 // Opens the printer, runs the operation, closes; the exit status.
 template <typename F>
-int ComImpressora(const std::string &porta, const std::string &modelo, const char *exportacao,
-                  bool progresso, F operacao)
+int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F operacao)
 {
-    int r = Open(porta.c_str(), modelo.c_str());
+    int r = Open(a.porta.c_str(), a.modelo.c_str());
     if (r != 0) {
         InformaResultado("Open", r, SignificadoOpen(r));
         Close();
@@ -127,69 +133,69 @@ int ComImpressora(const std::string &porta, const std::string &modelo, const cha
 
 int CmdLeBinarioMF(int argc, char **argv)
 {
-    const Subcomando &s = Comando("le-binario-mf");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("le-binario-mf", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
-    return ComImpressora(porta, modelo, "LeBinarioMF", true, [] { return LeBinarioMF(); });
+    return ComImpressora(a, "LeBinarioMF", true, [] { return LeBinarioMF(); });
 }
 
 int CmdLeSoftwareBasico(int argc, char **argv)
 {
-    const Subcomando &s = Comando("le-software-basico");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("le-software-basico", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
-    return ComImpressora(porta, modelo, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
+    return ComImpressora(a, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
 }
 
 int CmdDownloadMemorias(int argc, char **argv)
 {
-    const Subcomando &s = Comando("download-memorias");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("download-memorias", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (p.size() != 2 && p.size() != 4)
         return ErroDeUso(s, "informe TIPO e PARAMETRO, e INICIO e FIM salvo para o parâmetro 3");
     if (p.size() == 2 && std::strcmp(p[1], "3") != 0)
         return ErroDeUso(s, "os parâmetros 0, 1 e 2 pedem INICIO e FIM");
     const char *inicio = p.size() == 4 ? p[2] : "";
     const char *fim = p.size() == 4 ? p[3] : "";
-    return ComImpressora(porta, modelo, "DownloadMemorias", true,
+    return ComImpressora(a, "DownloadMemorias", true,
                          [&] { return DownloadMemorias(p[0], p[1], inicio, fim); });
 }
 
 int CmdImprimeLeituraX(int argc, char **argv)
 {
-    const Subcomando &s = Comando("imprime-leitura-x");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("imprime-leitura-x", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
-    return ComImpressora(porta, modelo, "ImprimeLeituraX", false, [] { return ImprimeLeituraX(); });
+    return ComImpressora(a, "ImprimeLeituraX", false, [] { return ImprimeLeituraX(); });
 }
 
 int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
 {
-    const Subcomando &s = Comando("imprime-leitura-memoria-fiscal");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("imprime-leitura-memoria-fiscal", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (p.size() != 3)
         return ErroDeUso(s, "informe TIPO, INICIO e FIM");
     char t = p[0][0];
@@ -198,18 +204,18 @@ int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
         return ErroDeUso(s, "TIPO deve ser C, c (reduções) ou D, d (datas)");
     if (std::strlen(p[1]) != largura || std::strlen(p[2]) != largura)
         return ErroDeUso(s, "INICIO e FIM têm 4 dígitos (C, c) ou 8 (D, d)");
-    return ComImpressora(porta, modelo, "ImprimeLeituraMemoriaFiscal", false,
+    return ComImpressora(a, "ImprimeLeituraMemoriaFiscal", false,
                          [&] { return ImprimeLeituraMemoriaFiscal(p[0], p[1], p[2]); });
 }
 
 int CmdImprimeFitaDetalhe(int argc, char **argv)
 {
-    const Subcomando &s = Comando("imprime-fita-detalhe");
-    std::string porta, modelo;
-    std::vector<const char *> p;
+    Argumentos a;
     int erro = 0;
-    if (!LeOpcoes(s, argc, argv, &porta, &modelo, &p, &erro))
+    if (!LeArgumentos("imprime-fita-detalhe", argc, argv, &a, &erro))
         return erro;
+    const Subcomando &s = *a.s;
+    const std::vector<const char *> &p = a.p;
     if (p.empty() || std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
         return ErroDeUso(s, "TIPO deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
     size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
@@ -219,6 +225,6 @@ int CmdImprimeFitaDetalhe(int argc, char **argv)
         return ErroDeUso(s, "INICIO e FIM têm 6 dígitos (tipo 1) ou 8 (tipo 2)");
     const char *inicio = p.size() == 3 ? p[1] : "";
     const char *fim = p.size() == 3 ? p[2] : "";
-    return ComImpressora(porta, modelo, "ImprimeFitaDetalhe", false,
+    return ComImpressora(a, "ImprimeFitaDetalhe", false,
                          [&] { return ImprimeFitaDetalhe(p[0], inicio, fim); });
 }
