@@ -20,9 +20,11 @@ struct TabelaCrc {
     }
 };
 
+// Built when the library is loaded.
+const TabelaCrc tabela;
+
 const TabelaCrc &Tabela()
 {
-    static const TabelaCrc tabela;
     return tabela;
 }
 

@@ -3,8 +3,6 @@
 // downloaded, and close the connection.
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -79,11 +77,16 @@ void DesenhaProgresso(uint32_t feitos, uint32_t total, void *)
 
 // The arguments of a printer subcommand: --porta and --modelo (COM1 and
 // 7720-QX3 unless given) and the positional arguments.
+constexpr unsigned MAX_POSICIONAIS = 4;
 struct Argumentos {
-    const Subcomando *s;
-    std::string porta = "COM1";
-    std::string modelo = "7720-QX3";
-    std::vector<const char *> p;
+    const Subcomando *s = nullptr;
+    const char *porta = "COM1";
+    const char *modelo = "7720-QX3";
+    const char *p[MAX_POSICIONAIS] = {};
+    unsigned n = 0;
+    size_t size() const { return n; }
+    bool empty() const { return n == 0; }
+    const char *operator[](unsigned i) const { return p[i]; }
 };
 
 // false with *erro set (usage printed) when an option is unknown or lacks
@@ -102,8 +105,11 @@ bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *e
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
             *erro = ErroDeUso(*a->s, "opção desconhecida");
             return false;
+        } else if (a->n == MAX_POSICIONAIS) {
+            *erro = ErroDeUso(*a->s, "argumentos demais");
+            return false;
         } else {
-            a->p.push_back(argv[i]);
+            a->p[a->n++] = argv[i];
         }
     }
     return true;
@@ -113,7 +119,7 @@ bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *e
 template <typename F>
 int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F operacao)
 {
-    int r = Open(a.porta.c_str(), a.modelo.c_str());
+    int r = Open(a.porta, a.modelo);
     if (r != 0) {
         InformaResultado("Open", r, SignificadoOpen(r));
         Close();
@@ -138,7 +144,7 @@ int CmdLeBinarioMF(int argc, char **argv)
     if (!LeArgumentos("le-binario-mf", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
     return ComImpressora(a, "LeBinarioMF", true, [] { return LeBinarioMF(); });
@@ -151,7 +157,7 @@ int CmdLeSoftwareBasico(int argc, char **argv)
     if (!LeArgumentos("le-software-basico", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
     return ComImpressora(a, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
@@ -164,7 +170,7 @@ int CmdDownloadMemorias(int argc, char **argv)
     if (!LeArgumentos("download-memorias", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (p.size() != 2 && p.size() != 4)
         return ErroDeUso(s, "informe TIPO e PARAMETRO, e INICIO e FIM salvo para o parâmetro 3");
     if (p.size() == 2 && std::strcmp(p[1], "3") != 0)
@@ -182,7 +188,7 @@ int CmdImprimeLeituraX(int argc, char **argv)
     if (!LeArgumentos("imprime-leitura-x", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
     return ComImpressora(a, "ImprimeLeituraX", false, [] { return ImprimeLeituraX(); });
@@ -195,7 +201,7 @@ int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
     if (!LeArgumentos("imprime-leitura-memoria-fiscal", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (p.size() != 3)
         return ErroDeUso(s, "informe TIPO, INICIO e FIM");
     char t = p[0][0];
@@ -215,7 +221,7 @@ int CmdImprimeFitaDetalhe(int argc, char **argv)
     if (!LeArgumentos("imprime-fita-detalhe", argc, argv, &a, &erro))
         return erro;
     const Subcomando &s = *a.s;
-    const std::vector<const char *> &p = a.p;
+    const Argumentos &p = a;
     if (p.empty() || std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
         return ErroDeUso(s, "TIPO deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
     size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
