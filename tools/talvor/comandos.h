@@ -27,6 +27,8 @@ int CmdDownloadMemorias(int argc, char **argv);
 int CmdImprimeLeituraX(int argc, char **argv);
 int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv);
 int CmdImprimeFitaDetalhe(int argc, char **argv);
+int CmdGeraEspelhoLMF(int argc, char **argv);
+int CmdGeraRegistrosTipoE(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];
 extern const unsigned kNumSubcomandos;
