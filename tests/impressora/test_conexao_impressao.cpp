@@ -65,6 +65,20 @@ TEST_F(Conexao, FirstProbeAnsweredOtherwiseAndBusyPrinter)
     EXPECT_EQ(ImprimeLeituraX(), 0);
 }
 
+TEST_F(Conexao, NoStatusForEightSecondsResetsTheLink)
+{
+    // After the status request only empty answers: more than 8 s later the
+    // link is reset and brought up again (reprobe, resync, idle, status).
+    ASSERT_EQ(Conecta({"--sem-status", "1"}), 0);
+    std::string reg = sim_.Registro();
+    size_t semStatus = reg.find("# status sem indicadores");
+    ASSERT_NE(semStatus, std::string::npos);
+    size_t reset = reg.find("# reset", semStatus);
+    ASSERT_NE(reset, std::string::npos);
+    EXPECT_NE(reg.find("1B 66 FC 00", reset), std::string::npos);
+    EXPECT_EQ(ImprimeLeituraX(), 0);
+}
+
 TEST_F(Conexao, HandshakeFailsWithOtherKeys)
 {
     EXPECT_EQ(Conecta({"--chaves", "12345678,9abcdef,1"}), 3);

@@ -115,7 +115,14 @@ void ExecutaComandoSim(const uint8_t *c, size_t n, uint64_t troca, std::vector<R
     }
     const uint8_t codigo = c[2], sub = c[3];
     if (codigo == 0xFC && sub == 0x00) {
-        // Status request: busy, then ready after the configured busy answers.
+        // Status request: busy, then ready after the configured busy answers;
+        // with --sem-status the first requests get answers without flags.
+        static unsigned pedidos = 0;
+        if (++pedidos <= Opcoes.semStatus) {
+            rs->push_back(NovaResposta(0x04, 'C'));
+            Registra("# status sem indicadores");
+            return;
+        }
         rs->push_back(NovaResposta(0x04, 'C'));
         for (unsigned k = 0; k < Opcoes.ocupado; ++k)
             rs->push_back(NovaResposta(0x04, 'C'));

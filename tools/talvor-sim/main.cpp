@@ -29,6 +29,8 @@ static const char kAjuda[] =
     "  --registro ARQUIVO      registra cada comando recebido (hexadecimal)\n"
     "  --inicio reinicio|resposta  como a primeira sondagem é respondida\n"
     "  --ocupado N             N respostas de status ocupada antes de pronta\n"
+    "  --sem-status N          às N primeiras solicitações de status, só respostas\n"
+    "                          vazias (o host reinicia o enlace depois de 8 s)\n"
     "  --chaves K1,K2,K3       chaves do desafio (hexadecimal)\n"
     "  --semente N             semente das falhas por taxa\n"
     "  --sai-apos N            encerra depois de N comandos (dispositivo some)\n"
@@ -189,6 +191,7 @@ int main(int argc, char **argv)
             else if (std::strcmp(v, "resposta") == 0) Opcoes.inicioReinicio = false;
             else return ErroOpcao("início inválido", v);
         } else if (op == "--ocupado") Opcoes.ocupado = static_cast<unsigned>(std::strtoul(v, nullptr, 10));
+        else if (op == "--sem-status") Opcoes.semStatus = static_cast<unsigned>(std::strtoul(v, nullptr, 10));
         else if (op == "--semente") Opcoes.semente = std::strtoull(v, nullptr, 10);
         else if (op == "--sai-apos") Opcoes.saiApos = std::strtoull(v, nullptr, 10);
         else if (op == "--chaves") {

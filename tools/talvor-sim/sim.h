@@ -23,6 +23,7 @@ struct OpcoesSim {
     std::string identificacao = "TV0123SIM78901234567";
     bool inicioReinicio = true;    // first probe answered with a restart request
     unsigned ocupado = 0;          // busy status answers before ready
+    unsigned semStatus = 0;        // status requests followed by no status at all
     uint32_t chave1, chave2, chave3;
     uint64_t semente = 1;
     bool verboso = false;
