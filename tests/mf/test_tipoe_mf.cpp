@@ -11,6 +11,7 @@
 #include "common/util.h"
 #include "files/assinatura.h"
 #include "mf/cenario.h"
+#include "mf/espelho_lmf.h"
 #include "mf/esperado.h"
 #include "talvor/ecf.h"
 #include "tipoe/tipoe.h"
@@ -328,5 +329,58 @@ TEST_F(TipoEMF, AnyBytesConvertOrAreRefused)
         AppendSignatureLine("lixo.bin");
         int r = GeraTipoEDaMF("lixo.bin", "lixo.txt", nullptr, false);
         EXPECT_TRUE(r == 0 || r == 100) << r;
+    }
+}
+
+// Every written record of an image refilled with random bytes under a right
+// checksum (user numbers kept within 1 to 20 in half of the rounds): both
+// converters finish with a result, whatever the values.
+TEST_F(TipoEMF, RandomValuesInIntactRecords)
+{
+    uint32_t semente = 7;
+    auto aleatorio = [&]() {
+        semente = semente * 1103515245u + 12345u;
+        return static_cast<uint8_t>(semente >> 16);
+    };
+    const struct { size_t base, tamanho, slots; } listas[] = {
+        {256, 312, 1}, {896, 16, 30}, {1424, 32, 10}, {1792, 16, 10}, {2056, 88, 20},
+        {3928, 24, 10}, {4248, 56, 10}, {5072, 16, 400}, {21104, 16, 200}, {24328, 8, 200}};
+    for (int rodada = 0; rodada < 12; ++rodada) {
+        std::vector<ReducaoMF> z;
+        ConstrutorMF c = Imagem(&z);
+        for (unsigned n = 5; n <= 40; ++n)
+            c.Reducao(ReducaoE(n));
+        const std::string original = c.Imagem();
+        for (const auto &l : listas) {
+            for (size_t n = 0; n < l.slots; ++n) {
+                size_t o = l.base + l.tamanho * n;
+                if (original.compare(o, l.tamanho, std::string(l.tamanho, '\xFF')) == 0 && aleatorio() < 200)
+                    continue;
+                std::string r(l.tamanho - 1, '\0');
+                for (char &b : r)
+                    b = static_cast<char>(aleatorio());
+                if (l.base == 2056 && rodada % 2 == 0)
+                    r[76] = static_cast<char>(1 + aleatorio() % 20);
+                c.Registro(o, l.tamanho, r);
+            }
+        }
+        for (unsigned n = 1; n <= 60; ++n) {
+            std::string r(279, '\0');
+            for (char &b : r)
+                b = static_cast<char>(aleatorio());
+            if (rodada % 3 == 0) {
+                r[4] = static_cast<char>(n >> 8);   // CRZ in order, other fields random
+                r[5] = static_cast<char>(n);
+            }
+            c.Registro(ConstrutorMF::OffsetReducao(n), 280, r, false);
+        }
+        c.Grava("mf.bin", static_cast<uint8_t>(rodada % 4), 1, 0xFFFF);
+        int r = GeraTipoEDaMF("mf.bin", "tipoe.txt", nullptr, false);
+        EXPECT_TRUE(r == 0 || r == 100) << r;
+        for (const char *faixa : {"0", "1"}) {
+            r = GeradorEspelhoLMF("mf.bin", "lmf.txt", rodada % 2 ? "0" : "1", faixa,
+                                  faixa[0] == '0' ? "01011990" : "1", faixa[0] == '0' ? "31122089" : "2555");
+            EXPECT_TRUE(r == 0 || r == 3) << r;
+        }
     }
 }
