@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/construtor_fd.h"
 #include "common/construtor_mf.h"
 #include "common/util.h"
 #include "files/assinatura.h"
@@ -383,4 +384,49 @@ TEST_F(TipoEMF, RandomValuesInIntactRecords)
             EXPECT_TRUE(r == 0 || r == 3) << r;
         }
     }
+}
+
+// Both memories through the export: the detail-tape side fills the queue,
+// this side writes E01 with the ECF number of the detail tape and "TDM",
+// the detail tape's E02, its own records, then the detail tape's records;
+// one signature line at the end.
+TEST_F(TipoEMF, CombinedThroughTheExport)
+{
+    std::vector<ReducaoMF> z;
+    ConstrutorMF c = Imagem(&z);
+    c.Grava("mf.bin");
+    ConstrutorFD fd;
+    const DataFD dia = {15, 3, 2007, 14, 25, 1}, fim = {15, 3, 2007, 14, 26, 0};
+    fd.IdentificacaoECF(kSerie, "TALVOR", "7720-QX3", "ECF-IF")
+        .VersaoSB({1, 2, 2007, 10, 20, 30}, 1, 0, 2)
+        .Contribuinte({2, 2, 2007, 11, 0, 5}, kCnpj2, kIe2, kIm2, 2, 50000, 2)
+        .NumerosECF("042", "0002")
+        .InicioLeituraX(dia, 7)
+        .FimDocumento(0xA4, fim);
+    GravaComAssinatura("fita.mfd", ParametrosFD(kSerie, 3) + fd.Fluxo());
+    CriaDiretoriosSaida();
+    ASSERT_EQ(GeraRegistrosTipoE("mf.bin", "fita.mfd", "2"), 0);
+    std::vector<std::string> nomes = ListaDiretorio("Arquivos TXT Formatados");
+    ASSERT_EQ(nomes.size(), 1u);
+    EXPECT_EQ(nomes[0].substr(0, 10), "TDMTL0001_");
+    std::string texto = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
+    ASSERT_GT(texto.size(), 259u);
+    EXPECT_EQ(texto.find("EAD"), texto.size() - 259);
+    std::vector<std::string> linhas;
+    for (size_t p = 0; p < texto.size() - 259;) {
+        size_t q = texto.find("\r\n", p);
+        ASSERT_NE(q, std::string::npos);
+        linhas.push_back(texto.substr(p, q - p));
+        p = q + 2;
+    }
+    std::vector<std::string> e = Inicio(z, "042", "TDM");
+    ASSERT_GT(linhas.size(), e.size() + 2);
+    EXPECT_EQ(linhas[0], e[0]);
+    EXPECT_EQ(linhas[1].size(), 272u);
+    EXPECT_EQ(linhas[1].substr(0, 72), e[1].substr(0, 72));   // the detail tape's E02, same user
+    for (size_t i = 2; i + 1 < e.size(); ++i)
+        EXPECT_EQ(linhas[i], e[i]);
+    EXPECT_EQ(linhas[e.size()].substr(0, 3), "E12");
+    EXPECT_EQ(linhas.back().substr(0, 3), "E16");
+    EXPECT_EQ(linhas.back().substr(74, 2), "LX");
 }
