@@ -158,23 +158,6 @@ int Abertura(unsigned a, unsigned b)
     return 0;
 }
 
-// Walks a list from slot 1 to the first erased slot, calling f for each
-// record.  100 at a damaged record, or the first non-zero result of f.
-template <typename Leitor, typename F>
-int PercorreLista(Leitor le, unsigned slots, uint8_t *reg, F f)
-{
-    for (unsigned n = 1; n <= slots; ++n) {
-        int r = le(n, reg);
-        if (r == MF_APAGADO)
-            return 0;
-        if (r != MF_OK)
-            return r;
-        if ((r = f(n)) != 0)
-            return r;
-    }
-    return 0;
-}
-
 // The CNPJ of the user record in a slot named by a user byte; blanks when
 // the slot does not hold a user.
 void CnpjDoSlot(unsigned slot, char *cnpj20)

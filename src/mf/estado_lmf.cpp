@@ -103,11 +103,9 @@ int MontaEstadoLMF()
     E.completo = completo;
 
     uint8_t cab[TAM_CABECALHO_MF];
-    int r = LeCabecalhoMF(cab);
-    if (r == MF_DANIFICADO)
+    int r = LeIdentidadeECF(cab);
+    if (r != MF_OK)
         return r;
-    if (r == MF_APAGADO)
-        std::memset(cab, ' ', sizeof cab);
     std::memcpy(E.serie, cab + CAB_SERIE, 20);
     std::memcpy(E.marca, cab + CAB_MARCA, 20);
     std::memcpy(E.modelo, cab + CAB_MODELO, 20);

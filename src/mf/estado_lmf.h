@@ -1,5 +1,5 @@
 // What the LMF mirror gathers from the fiscal-memory image before it writes
-// the document: the summary EstadoLMF, the user records, the first CRZ of
+// the report: the summary EstadoLMF, the user records, the first CRZ of
 // each user in the range (TabelaInicioUsuario) and the currency symbols by
 // CRZ (TabelaMoeda); and the reductions section with its accumulators.
 #ifndef TALVOR_MF_ESTADO_LMF_H
@@ -54,11 +54,11 @@ int MontaEstadoLMF();
 // The user table for the range of CRZs a to b.
 void MontaTabelaInicioUsuario(unsigned a, unsigned b);
 
-// The reductions section of the document for the CRZs a to b.  0, 64, or
+// The reductions section of the report for the CRZs a to b.  0, 64, or
 // the first failing line write.
 int SecaoReducoes(unsigned a, unsigned b);
 
-// Line helpers of the document.
+// Line helpers of the report.
 void Poe(size_t coluna, const char *texto);
 void PoeN(size_t coluna, const void *texto, size_t n);
 void PoeNumero(size_t coluna, unsigned largura, uint64_t valor, uint8_t flags = 0x20);

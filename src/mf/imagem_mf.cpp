@@ -96,6 +96,16 @@ int LeCabecalhoMF(uint8_t *destino)
     return LeRegistroMF(OFS_CABECALHO_MF, TAM_CABECALHO_MF, destino);
 }
 
+int LeIdentidadeECF(uint8_t *destino)
+{
+    int r = LeCabecalhoMF(destino);
+    if (r == MF_APAGADO) {
+        std::memset(destino, ' ', TAM_CABECALHO_MF);
+        r = MF_OK;
+    }
+    return r;
+}
+
 int LeVersaoSB(unsigned n, uint8_t *destino)
 {
     return LeLista(OFS_VERSAO_SB, TAM_VERSAO_SB, SLOTS_VERSAO_SB, n, destino, true);

@@ -90,6 +90,28 @@ int LeFitaDetalhe(unsigned n, uint8_t *destino);
 int LeReinicio(unsigned n, uint8_t *destino);
 int LeAliquota(unsigned n, uint8_t *destino);
 
+// The ECF identity for the converters: the header record, or spaces when
+// it was never written.  0, or 100 when it is damaged in both copies.
+int LeIdentidadeECF(uint8_t *destino);
+
+// Walks a list from slot 1 to the first erased slot, reading each record
+// into reg and calling f(n).  100 at a damaged record, or the first
+// non-zero result of f.
+template <typename F>
+int PercorreLista(int (*le)(unsigned, uint8_t *), unsigned slots, uint8_t *reg, F f)
+{
+    for (unsigned n = 1; n <= slots; ++n) {
+        int r = le(n, reg);
+        if (r == MF_APAGADO)
+            return 0;
+        if (r != MF_OK)
+            return r;
+        if ((r = f(n)) != 0)
+            return r;
+    }
+    return 0;
+}
+
 // Position (offset in the image) of reduction slot n (from 1).
 constexpr size_t PosicaoReducaoZ(unsigned n) { return OFS_REDUCAO_Z + TAM_REDUCAO_Z * (n - 1); }
 

@@ -327,7 +327,9 @@ int SecaoReducoes(unsigned a, unsigned b)
             return r;
         if ((r = Totais(periodo, false)) != 0)
             return r;
-        fim = inicio - 1;
+        // The end only moves down, whatever CRZ an odd user record holds.
+        if (inicio - 1 < fim)
+            fim = inicio - 1;
     }
     return 0;
 }

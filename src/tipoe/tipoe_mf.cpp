@@ -82,20 +82,6 @@ void CnpjDoCrz(char *d, unsigned crz)
         Cnpj14(d, G.usuarios[s] + USU_CNPJ);
 }
 
-template <typename Leitor, typename F>
-int PercorreLista(Leitor le, unsigned slots, uint8_t *reg, F f)
-{
-    for (unsigned n = 1; n <= slots; ++n) {
-        int r = le(n, reg);
-        if (r == MF_APAGADO)
-            return 0;
-        if (r != MF_OK)
-            return r;
-        f(n);
-    }
-    return 0;
-}
-
 bool SlotEscrito(int (*le)(unsigned, uint8_t *), unsigned n)
 {
     uint8_t reg[TAM_USUARIO];
@@ -109,6 +95,7 @@ int LeUsuarios()
     return PercorreLista(LeRegistroUsuario, SLOTS_USUARIO, reg, [&](unsigned n) {
         std::memcpy(G.usuarios[n - 1], reg, TAM_USUARIO);
         G.numUsuarios = n;
+        return 0;
     });
 }
 
@@ -156,6 +143,7 @@ int E01(const uint8_t *cab, const Reducoes &z, ItemList *fila, bool combinado)
         Data(e + 81, Campo16(v, VSB_DATA));
         Hora(e + 89, Campo16(v, VSB_HORA), v[VSB_SEGUNDOS]);
         temVersao = true;
+        return 0;
     });
     if (r != 0)
         return r;
@@ -238,6 +226,7 @@ int E05aE10()
         Hora(e + 66, Campo16(reg, CGT_HORA), reg[CGT_SEGUNDOS]);
         PoeTextoTipoE(e + 72, reg + CGT_LETRAS, 10);
         Escreve(e, 82);
+        return 0;
     });
     if (r != 0)
         return r;
@@ -248,6 +237,7 @@ int E05aE10()
         Hora(e + 66, Campo16(reg, MOE_HORA), reg[MOE_SEGUNDOS]);
         PoeTextoTipoE(e + 72, reg + MOE_SIMBOLO, 4);
         Escreve(e, 76);
+        return 0;
     });
     if (r != 0)
         return r;
@@ -257,6 +247,7 @@ int E05aE10()
             Versao10(e + 44, reg + VSB_VERSAO);
             Data(e + 54, Campo16(reg, VSB_DATA));
             Escreve(e, 62);
+            return 0;
         });
         if (r != 0)
             return r;
@@ -266,6 +257,7 @@ int E05aE10()
         CnpjDoSlot(e + 44, reg[DISP_USUARIO]);
         PoeTextoTipoE(e + 58, reg + DISP_SERIE, 20);
         Escreve(e, 78);
+        return 0;
     });
     if (r != 0)
         return r;
@@ -276,6 +268,7 @@ int E05aE10()
         Hora(e + 58, Campo16(reg, REI_HORA), reg[REI_SEGUNDOS]);
         e[64] = reg[REI_MARCA] != 0 ? 'S' : 'N';
         Escreve(e, 65);
+        return 0;
     });
     if (r != 0)
         return r;
@@ -287,6 +280,7 @@ int E05aE10()
         PoeNumeroTipoE(e + 64, 6, CampoNumero(reg, CFD_COO_FINAL, 3));
         CnpjDoSlot(e + 70, reg[CFD_USUARIO]);
         Escreve(e, 84);
+        return 0;
     });
 }
 
@@ -438,11 +432,9 @@ int E12E13()
 int Registros(ItemList *fila, bool combinado)
 {
     uint8_t cab[TAM_CABECALHO_MF];
-    int r = LeCabecalhoMF(cab);
-    if (r == MF_DANIFICADO)
+    int r = LeIdentidadeECF(cab);
+    if (r != MF_OK)
         return r;
-    if (r == MF_APAGADO)
-        std::memset(cab, ' ', sizeof cab);
     std::memcpy(G.serie, cab + CAB_SERIE, 20);
     std::memcpy(G.modelo, cab + CAB_MODELO, 20);
     if ((r = LeUsuarios()) != 0)

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 
 #include "common/util.h"
 #include "files/assinatura.h"
@@ -103,6 +102,18 @@ std::vector<std::string> FluxoItens(const std::vector<std::pair<std::string, uin
     return linhas;
 }
 
+bool TemForma(const std::string &texto, const std::string &molde)
+{
+    if (texto.size() != molde.size())
+        return false;
+    for (size_t i = 0; i < texto.size(); ++i) {
+        const char c = texto[i], m = molde[i];
+        if (m == '9' ? (c < '0' || c > '9') : m == '?' ? (c != ' ' && c != 'V') : c != m)
+            return false;
+    }
+    return true;
+}
+
 void ComparaTexto(const std::string &real, const std::vector<std::string> &esperado,
                   bool assinado)
 {
@@ -125,12 +136,11 @@ void ComparaTexto(const std::string &real, const std::vector<std::string> &esper
         linhas.push_back(corpo.substr(p, q - p));
         p = q + 2;
     }
-    const std::regex forma(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d[V ])");
     for (size_t i = 0; i < linhas.size() && i < esperado.size(); ++i) {
         std::string e = esperado[i];
         size_t a = e.find(kAgora);
         if (a != std::string::npos && linhas[i].size() >= a + 20) {
-            EXPECT_TRUE(std::regex_match(linhas[i].substr(a, 20), forma))
+            EXPECT_TRUE(TemForma(linhas[i].substr(a, 20), "99/99/9999 99:99:99?"))
                 << "line " << i + 1 << ": " << linhas[i];
             e.replace(a, 20, linhas[i].substr(a, 20));
         }

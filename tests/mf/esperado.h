@@ -41,6 +41,10 @@ std::string Digitos14(const std::string &texto);
 // The lines of an item flow: "label = value " pieces, cut every 48 characters.
 std::vector<std::string> FluxoItens(const std::vector<std::pair<std::string, uint64_t>> &itens);
 
+// True when the text has the form of the mould: "9" a digit, "?" a space
+// or "V", any other character itself.
+bool TemForma(const std::string &texto, const std::string &molde);
+
 // Compares a mirror (lines ending "\r\n", then the "EAD" line) with the
 // expected lines: every kAgora must hold a date and time of the right form.
 // Checks the signature line when `assinado`.

@@ -442,7 +442,7 @@ TEST_F(EspelhoLMF, DamagedListRecordLeavesAnUnsignedPartialFile)
     c.Estraga(ConstrutorMF::OffsetUsuario(2) + 8, true);
     std::string texto = Gera(c, "0", "1", "1", "1", 3);
     EXPECT_TRUE(texto.empty());
-    // A damaged restart is found while the document is being written.
+    // A damaged restart is found while the mirror is being written.
     ConstrutorMF d = Base();
     d.Reducao(Reducao(1, 10, 1));
     d.Estraga(21104 + 16 + 3, true);
