@@ -206,8 +206,7 @@ void Maquina::Identificacao(const Momento &m)
     PoeTexto(&b, 3, "001");
     PoeTexto(&b, 4, "0001");
     Poe(b);
-    const std::string cabecalho[3] = {Centro(u.nome), Centro("RUA DAS FLORES, 123 - CENTRO"),
-                                      Centro("CAMPINAS - SP   CEP 13010-000")};
+    const std::string cabecalho[3] = {u.nome, "RUA DAS FLORES, 123 - CENTRO", "CAMPINAS - SP   CEP 13010-000"};
     for (unsigned i = 0; i < 6; ++i) {
         b = Bytes{0x95, static_cast<uint8_t>(i), 2};
         PoeTexto(&b, 48, i < 3 ? CodigosImpressora(cabecalho[i]) : std::string());
@@ -590,6 +589,7 @@ void Maquina::ReducaoZ()
     NovoCoo();
     ++gnf_;
     ++crz_;
+    const Momento emissao = agora_;
     Bytes inicio = Inicio(0x83, agora_);
     PoeBE(&inicio, 2, crz_);
     Poe(inicio);
@@ -656,8 +656,8 @@ void Maquina::ReducaoZ()
     Fim(0xA3, agora_);
 
     Reducao z{};
-    z.emissao = agora_;
-    z.movimento = agora_.Data();
+    z.emissao = emissao;
+    z.movimento = emissao.Data();
     z.crz = crz_;
     z.cro = cro_;
     z.coo = coo_;

@@ -1,0 +1,192 @@
+// The sample's detail tape read with the library's record reader: every
+// file parses to its end, documents are balanced (only the current file may
+// end inside one), COO grows by one from document to document across all
+// files, each closed file holds one Redução Z, and its counters and totals
+// agree with the fiscal memory and the directory list; gross sales are
+// recomputed here from the items, surcharges and increases of the day.
+#include <cstdio>
+#include <map>
+
+#include "amostra/amostra.h"
+#include "common/util.h"
+#include "mfd/registro_fd.h"
+
+namespace {
+
+uint64_t LE(const uint8_t *p, unsigned n)
+{
+    uint64_t v = 0;
+    for (unsigned i = n; i-- > 0;)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// An item total: quantity (3 decimals) times unit price (2 decimals), to
+// hundredths, truncated (flag 1) or rounded with halves to the even one.
+uint64_t TotalItem(uint64_t q, uint64_t p, bool trunca)
+{
+    uint64_t x = q * p, t = x / 1000, r = x % 1000;
+    if (!trunca && (r > 500 || (r == 500 && (t & 1))))
+        ++t;
+    return t;
+}
+
+struct ArquivoLido {
+    unsigned documentos = 0, reducoes = 0, cupons = 0, itens = 0;
+    bool aberto = false;
+    unsigned crz = 0;
+    uint32_t cooReducao = 0, ultimoCoo = 0, ccf = 0;
+    uint16_t dataReducao = 0, horaReducao = 0;
+    uint64_t incrementoGT = 0, gtInicial = 0, vendaBruta = 0;
+    unsigned cro = 0, usuario = 0;
+    std::string cnpj;
+    std::map<uint8_t, uint64_t> totalizadores;   // 0xC3 of the reduction, by code byte
+};
+
+// Reads one file of the printer; next COO expected in *coo.
+void LeArquivoFita(const std::string &caminho, bool atual, uint32_t *coo, ArquivoLido *a)
+{
+    FILE *f = std::fopen(caminho.c_str(), "rb");
+    ASSERT_NE(nullptr, f) << caminho;
+    std::fseek(f, 0, SEEK_END);
+    long tamanho = std::ftell(f);
+    LeitorFD l;
+    AbreLeitorFD(&l, f, 0, static_cast<uint64_t>(tamanho));
+    uint8_t r[TAMANHO_REGISTRO_FD];
+    int documento = 1;
+    uint8_t inicio = 0;
+    bool naReducao = false;
+    for (;;) {
+        int res = LeRegistroFD(&l, r, &documento);
+        if (res == FD_FIM)
+            break;
+        ASSERT_EQ(FD_OK, res) << caminho << " at " << l.posicao;
+        ASSERT_EQ(1, documento) << caminho << ": a record was dropped";
+        const uint8_t tag = r[0];
+        ASSERT_LT(tag, 0xFE) << caminho << ": filler where a record was expected";
+        if (InicioDocumentoFD(tag)) {
+            ASSERT_EQ(0, inicio) << caminho << ": document 0x" << std::hex << int(tag) << " inside 0x"
+                                 << int(inicio);
+            inicio = tag;
+            ASSERT_EQ(*coo, LE(r + 6, 4)) << caminho;
+            a->ultimoCoo = *coo;
+            ++*coo;
+            ++a->documentos;
+            if (tag == 0x83) {
+                ++a->reducoes;
+                naReducao = true;
+                a->crz = static_cast<unsigned>(LE(r + 10, 2));
+                a->cooReducao = static_cast<uint32_t>(LE(r + 6, 4));
+                a->dataReducao = static_cast<uint16_t>(LE(r + 1, 2));
+                a->horaReducao = static_cast<uint16_t>(LE(r + 3, 2));
+            }
+            if (tag == 0x81)
+                a->ccf = static_cast<uint32_t>(LE(r + 10, 4));
+        } else if ((tag >= 0xA1 && tag <= 0xAC && tag != 0xAB) || (tag >= 0xB1 && tag <= 0xBA)) {
+            uint8_t esperado = static_cast<uint8_t>(tag >= 0xB1 ? tag - 0x30 : tag - 0x20);
+            ASSERT_EQ(esperado, inicio) << caminho << ": end 0x" << std::hex << int(tag);
+            if (tag == 0xA1 || tag == 0xB1)
+                ++a->cupons;
+            inicio = 0;
+            naReducao = false;
+        } else if (tag == 0x92) {
+            a->cnpj.assign(reinterpret_cast<char *>(r + 6), 20);
+            a->cro = r[66];
+            a->gtInicial = LE(r + 67, 8);
+            a->usuario = r[75];
+        } else if (tag == 0xD7 && inicio == 0x81) {
+            a->vendaBruta += TotalItem(LE(r + 17, 4), LE(r + 24, 4), r[29] == 1);
+            ++a->itens;
+        } else if (tag == 0xD0 || (tag == 0xDA && r[1] == 0)) {
+            a->vendaBruta += LE(r + (tag == 0xD0 ? 3 : 2), 6);
+        } else if (tag == 0xC0) {
+            ASSERT_TRUE(naReducao);
+            a->incrementoGT += LE(r + 1, 6);
+        } else if (tag == 0xC3 && naReducao) {
+            a->totalizadores[r[1]] = LE(r + 2, 6);
+        } else if (tag == 0x93) {
+            EXPECT_EQ(3, r[1]);
+            EXPECT_EQ(2, r[2]);
+        }
+        if (FimDoFluxoFD(&l))
+            break;
+    }
+    a->aberto = inicio != 0;
+    if (!atual) {
+        EXPECT_FALSE(a->aberto) << caminho;
+    }
+    std::fclose(f);
+}
+
+class FitaDetalhe : public DiretorioTemporario {};
+
+TEST_F(FitaDetalhe, DocumentosEContadoresConferemComAMemoriaFiscal)
+{
+    ASSERT_EQ(0, GeraAmostraTeste("--saida a"));
+    const std::string m = LeArquivo("a/mf.bin");
+    std::vector<EntradaDiretorio> dir = LeDiretorioFita("a/fita");
+    ASSERT_EQ(400u, dir.size());
+    uint32_t coo = 1;
+    uint64_t gt = 0;
+    std::string cnpjAnterior;
+    unsigned trocasUsuario = 0;
+    for (size_t i = 0; i < dir.size(); ++i) {
+        SCOPED_TRACE(dir[i].nome);
+        ArquivoLido a;
+        LeArquivoFita("a/fita/" + dir[i].nome, false, &coo, &a);
+        if (HasFatalFailure())
+            return;
+        ASSERT_EQ(1u, a.reducoes);
+        EXPECT_GE(a.cupons, 2u);
+        const unsigned crz = static_cast<unsigned>(i + 1);
+        EXPECT_EQ(crz, a.crz);
+        // The directory: CRZ, last COO and the date of the day.
+        EXPECT_EQ(crz, dir[i].crz);
+        EXPECT_EQ(a.ultimoCoo, dir[i].coo);
+        char data[16];
+        std::snprintf(data, sizeof data, "%02u%02u%04u", a.dataReducao & 31, (a.dataReducao >> 5) & 15,
+                      (a.dataReducao >> 9) + 1990);
+        EXPECT_EQ(data, dir[i].data);
+        EXPECT_EQ(std::string(data + 4, 4) + std::string(data + 2, 2) + std::string(data, 2) + ".MFD",
+                  dir[i].nome);
+        // The fiscal memory's reduction of this CRZ.
+        size_t o = 87680 + 280 * (crz - 1);
+        EXPECT_EQ(crz, BE(m, o + 4, 2));
+        EXPECT_EQ(a.dataReducao, BE(m, o, 2));
+        EXPECT_EQ(a.horaReducao, BE(m, o + 2, 2));
+        EXPECT_EQ(a.cooReducao, BE(m, o + 14, 4));
+        EXPECT_EQ(a.cro, static_cast<uint8_t>(m[o + 18]));
+        EXPECT_EQ(a.ccf, BE(m, o + 19, 3));
+        const uint64_t vb = BE(m, o + 8, 6);
+        EXPECT_EQ(vb, a.incrementoGT);
+        EXPECT_EQ(vb, a.vendaBruta);
+        EXPECT_EQ(gt, a.gtInicial);
+        gt += vb;
+        for (unsigned s = 0; s < 5; ++s) {
+            uint8_t codigo = static_cast<uint8_t>(s == 4 ? 0x44 : s);
+            EXPECT_EQ(BE(m, o + 30 + 6 * s, 6), a.totalizadores[codigo]) << "slot " << s;
+        }
+        EXPECT_EQ(BE(m, o + 126, 6), a.totalizadores[0x80]);        // F1
+        EXPECT_EQ(BE(m, o + 132, 6), a.totalizadores[0x81]);        // F2
+        EXPECT_EQ(BE(m, o + 138, 6), a.totalizadores[0x90]);        // I1
+        EXPECT_EQ(BE(m, o + 150, 6), a.totalizadores[0xA0]);        // N1
+        // The taxpayer of the file is the user registered before this CRZ.
+        size_t slot = 0;
+        while (slot + 1 < 20 && m[2056 + 88 * (slot + 1)] != '\xFF' && BE(m, 2056 + 88 * (slot + 1) + 4, 2) < crz)
+            ++slot;
+        EXPECT_EQ(m.substr(2056 + 88 * slot + 6, 20), a.cnpj);
+        EXPECT_EQ(static_cast<uint8_t>(m[2056 + 88 * slot + 76]), a.usuario);
+        if (!cnpjAnterior.empty() && a.cnpj != cnpjAnterior)
+            ++trocasUsuario;
+        cnpjAnterior = a.cnpj;
+    }
+    EXPECT_EQ(1u, trocasUsuario);
+    // The current file: the day after the last reduction, ending inside a cupom.
+    ArquivoLido atual;
+    LeArquivoFita("a/fita/File_Current", true, &coo, &atual);
+    EXPECT_EQ(0u, atual.reducoes);
+    EXPECT_TRUE(atual.aberto);
+    EXPECT_EQ(gt, atual.gtInicial);
+}
+
+}  // namespace
