@@ -5,6 +5,7 @@
 // agree with the fiscal memory and the directory list; gross sales are
 // recomputed here from the items, surcharges and increases of the day.
 #include <cstdio>
+#include <algorithm>
 #include <map>
 
 #include "amostra/amostra.h"
@@ -187,6 +188,95 @@ TEST_F(FitaDetalhe, DocumentosEContadoresConferemComAMemoriaFiscal)
     EXPECT_EQ(0u, atual.reducoes);
     EXPECT_TRUE(atual.aberto);
     EXPECT_EQ(gt, atual.gtInicial);
+}
+
+}  // namespace
+
+namespace {
+
+// Percentage of an amount, p in hundredths of a percent, exact halves to
+// the odd neighbour.
+uint64_t Porcentagem(uint64_t v, uint64_t p)
+{
+    uint64_t x = v * p, q = x / 10000, r = x % 10000;
+    if (r > 5000 || (r == 5000 && (q & 1) == 0))
+        ++q;
+    return q;
+}
+
+// Reads a stream the way the type-E generator keeps the partial totalizers
+// (slots set by 0xC3, cleared with the baseline at 0x83, baseline moved at
+// the end of a cupom and of a cupom cancellation) and checks that each
+// cupom's result is its subtotal less its discount plus its increase (0 for
+// a cupom cancelled before payment).  Returns the cupons checked.
+unsigned ConfereResultados(const std::string &caminho)
+{
+    FILE *f = std::fopen(caminho.c_str(), "rb");
+    EXPECT_NE(nullptr, f) << caminho;
+    if (f == nullptr)
+        return 0;
+    std::fseek(f, 0, SEEK_END);
+    LeitorFD l;
+    AbreLeitorFD(&l, f, 0, static_cast<uint64_t>(std::ftell(f)));
+    uint8_t r[TAMANHO_REGISTRO_FD];
+    int documento = 1;
+    uint64_t slots[28] = {}, base = 0, subtotal = 0, desconto = 0, acrescimo = 0;
+    unsigned cupons = 0;
+    auto soma = [&]() {
+        uint64_t s = 0;
+        for (uint64_t v : slots)
+            s += v;
+        return s;
+    };
+    while (LeRegistroFD(&l, r, &documento) == FD_OK) {
+        switch (r[0]) {
+        case 0x81: subtotal = desconto = acrescimo = 0; break;
+        case 0x83: std::fill(slots, slots + 28, 0); base = 0; break;
+        case 0xC3: {
+            uint8_t c = r[1];
+            unsigned s = (c & 0x80) == 0 ? (c & 15) : 16 + 2 * ((c >> 6) & 1) + 4 * ((c >> 4) & 3) + (c & 15);
+            EXPECT_LT(s, 28u);
+            slots[s % 28] = LE(r + 2, 6);
+            break;
+        }
+        case 0xC1: subtotal = LE(r + 1, 6); break;
+        case 0xDA: (r[1] == 1 ? desconto : acrescimo) = LE(r + 2, 6); break;
+        case 0xDB: desconto = Porcentagem(subtotal, LE(r + 2, 2)); break;
+        case 0xA1:
+        case 0xB1: {
+            uint64_t s = soma();
+            EXPECT_EQ(r[0] == 0xA1 ? subtotal - desconto + acrescimo : 0, s - base)
+                << caminho << " cupom " << cupons + 1;
+            base = s;
+            ++cupons;
+            break;
+        }
+        case 0xA8: base = soma(); break;
+        default: break;
+        }
+        if (FimDoFluxoFD(&l))
+            break;
+    }
+    std::fclose(f);
+    return cupons;
+}
+
+class ResultadosCupons : public DiretorioTemporario {};
+
+TEST_F(ResultadosCupons, CadaArquivoSozinhoEEmSequencia)
+{
+    ASSERT_EQ(0, GeraAmostraTeste("--saida a"));
+    std::string todos;
+    unsigned sozinhos = 0;
+    for (const EntradaDiretorio &e : LeDiretorioFita("a/fita")) {
+        sozinhos += ConfereResultados("a/fita/" + e.nome);
+        todos += LeArquivo("a/fita/" + e.nome);
+    }
+    sozinhos += ConfereResultados("a/fita/File_Current");
+    todos += LeArquivo("a/fita/File_Current");
+    GravaArquivo("todos", todos);
+    EXPECT_EQ(sozinhos, ConfereResultados("todos"));
+    EXPECT_GT(sozinhos, 800u);
 }
 
 }  // namespace

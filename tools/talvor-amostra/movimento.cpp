@@ -75,7 +75,7 @@ private:
     Bytes Inicio(uint8_t tag, const Momento &m);
     void Fim(uint8_t tag, const Momento &m);
     void Valor(uint8_t tag, int byte1, uint64_t valor);   // 0xC0 to 0xC5
-    void Identificacao(const Momento &m);
+    void Identificacao();
     void LinhaDocumento(const std::string &contadores);
 
     // ---- documents ----
@@ -113,6 +113,7 @@ private:
     Totais dia_{};
     uint64_t visto_[NUM_PARCIAIS] = {};       // partial totals as the stream last said them
     uint64_t vistoNaoFiscal_[NUM_NAO_FISCAIS] = {};
+    bool todosParciais_ = true, todosNaoFiscais_ = true;
     uint32_t cooMesInicio_ = 0, cooMesFim_ = 0;
     unsigned mes_ = 0;
     // The last document, when it was a completed cupom that may still be cancelled.
@@ -175,7 +176,7 @@ void Maquina::LinhaDocumento(const std::string &contadores)
     Escreve(Linha(DataHoraTexto(agora_.dh), contadores));
 }
 
-void Maquina::Identificacao(const Momento &m)
+void Maquina::Identificacao()
 {
     const Usuario &u = usuarios_.back();
     Bytes b{0x90};
@@ -240,28 +241,31 @@ void Maquina::Identificacao(const Momento &m)
     b.insert(b.end(), mensagem.begin(), mensagem.end());
     Poe(b);
     Estilo(0x02);
-    (void)m;
 }
 
 // Partial totalizers that changed since the stream last told them.
 void Maquina::AtualizaParciais()
 {
+    // The first time in a file every slot in use is told, so that a file
+    // read alone and a file read after the previous day's agree.
     for (unsigned s = 0; s < NUM_PARCIAIS; ++s) {
-        if (dia_.parcial[s] != visto_[s]) {
+        if (dia_.parcial[s] != visto_[s] || (todosParciais_ && dia_.parcial[s] != 0)) {
             Valor(0xC3, CodigoDoSlot(s), dia_.parcial[s]);
             visto_[s] = dia_.parcial[s];
         }
     }
+    todosParciais_ = false;
 }
 
 void Maquina::AtualizaNaoFiscais()
 {
     for (unsigned i = 0; i < NUM_NAO_FISCAIS; ++i) {
-        if (dia_.porNaoFiscal[i] != vistoNaoFiscal_[i]) {
+        if (dia_.porNaoFiscal[i] != vistoNaoFiscal_[i] || (todosNaoFiscais_ && dia_.porNaoFiscal[i] != 0)) {
             Valor(0xC5, static_cast<int>(i), dia_.porNaoFiscal[i]);
             vistoNaoFiscal_[i] = dia_.porNaoFiscal[i];
         }
     }
+    todosNaoFiscais_ = false;
 }
 
 void Maquina::Cupom(bool aberto)
@@ -764,7 +768,8 @@ void Maquina::Eventos(unsigned k, unsigned dias, const DataHora &d)
 void Maquina::AbreArquivo(const DataHora &d)
 {
     agora_ = NoDia(d, 7, 55, r_.Entre(0, 59));
-    Identificacao(agora_);
+    Identificacao();
+    todosParciais_ = todosNaoFiscais_ = true;
 }
 
 void Maquina::DiaDeTrabalho(const DataHora &d, bool atual)
