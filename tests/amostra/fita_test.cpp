@@ -42,6 +42,8 @@ struct ArquivoLido {
     unsigned cro = 0, usuario = 0;
     std::string cnpj;
     std::map<uint8_t, uint64_t> totalizadores;   // 0xC3 of the reduction, by code byte
+    uint32_t gnf = 0;                            // of the last comprovante não-fiscal
+    std::map<unsigned, unsigned> tags;           // records by tag (0x100 + byte 1 for 0xDA)
 };
 
 // Reads one file of the printer; next COO expected in *coo.
@@ -65,6 +67,9 @@ void LeArquivoFita(const std::string &caminho, bool atual, uint32_t *coo, Arquiv
         ASSERT_EQ(1, documento) << caminho << ": a record was dropped";
         const uint8_t tag = r[0];
         ASSERT_LT(tag, 0xFE) << caminho << ": filler where a record was expected";
+        ++a->tags[tag == 0xDA ? 0x100u + r[1] : tag];
+        if (tag == 0x85)
+            a->gnf = static_cast<uint32_t>(LE(r + 10, 4));
         if (InicioDocumentoFD(tag)) {
             ASSERT_EQ(0, inicio) << caminho << ": document 0x" << std::hex << int(tag) << " inside 0x"
                                  << int(inicio);
@@ -129,6 +134,7 @@ TEST_F(FitaDetalhe, DocumentosEContadoresConferemComAMemoriaFiscal)
     ASSERT_EQ(400u, dir.size());
     uint32_t coo = 1;
     uint64_t gt = 0;
+    std::map<unsigned, unsigned> tags;
     std::string cnpjAnterior;
     unsigned trocasUsuario = 0;
     for (size_t i = 0; i < dir.size(); ++i) {
@@ -158,6 +164,9 @@ TEST_F(FitaDetalhe, DocumentosEContadoresConferemComAMemoriaFiscal)
         EXPECT_EQ(a.cooReducao, BE(m, o + 14, 4));
         EXPECT_EQ(a.cro, static_cast<uint8_t>(m[o + 18]));
         EXPECT_EQ(a.ccf, BE(m, o + 19, 3));
+        EXPECT_LT(a.gnf, BE(m, o + 22, 3));
+        for (const auto &t : a.tags)
+            tags[t.first] += t.second;
         const uint64_t vb = BE(m, o + 8, 6);
         EXPECT_EQ(vb, a.incrementoGT);
         EXPECT_EQ(vb, a.vendaBruta);
@@ -182,6 +191,20 @@ TEST_F(FitaDetalhe, DocumentosEContadoresConferemComAMemoriaFiscal)
         cnpjAnterior = a.cnpj;
     }
     EXPECT_EQ(1u, trocasUsuario);
+    // Every kind of record the sample promises is there.
+    const unsigned esperados[] = {0x75, 0x76, 0x7D, 0x7E, 0x7F, 0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x88,
+                                  0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x98, 0x99, 0x9C, 0x9E,
+                                  0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA8, 0xB1, 0xB5, 0xC0, 0xC1, 0xC2,
+                                  0xC3, 0xC4, 0xC5, 0xD0, 0xD1, 0xD3, 0xD5, 0xD7, 0xDB, 0xDF,
+                                  0x100, 0x101};
+    for (unsigned t : esperados)
+        EXPECT_GT(tags[t], 0u) << std::hex << t;
+    unsigned linhas = 0;
+    for (unsigned t = 0; t <= 0x74; ++t)
+        linhas += tags[t];
+    EXPECT_GT(linhas, 20000u);
+    EXPECT_EQ(1u, tags[0x82]);
+    EXPECT_EQ(400u, tags[0x83]);
     // The current file: the day after the last reduction, ending inside a cupom.
     ArquivoLido atual;
     LeArquivoFita("a/fita/File_Current", true, &coo, &atual);
