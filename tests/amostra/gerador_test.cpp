@@ -50,7 +50,7 @@ TEST_F(Gerador, DiasPedidos)
 
 TEST_F(Gerador, ArgumentosErrados)
 {
-    const char *casos[] = {"--semente", "--semente x", "--semente -1", "--dias 0", "--dias 2501",
+    const char *casos[] = {"--semente", "--semente x", "--semente -1", "--semente 99999999999999999999", "--dias 0", "--dias 2501",
                            "--saida \"\"", "--outra 1", "a"};
     for (const char *c : casos) {
         std::string saida;

@@ -93,5 +93,8 @@ struct Amostra {
 void GeraAmostra(uint64_t semente, unsigned dias, Amostra *a);
 // The firmware image of the software version.
 void GeraSoftwareBasico(uint64_t semente, Bytes *sb);
+// Writes mf.bin, sb.bin and fita/ into the directory (created when missing).
+// false, with a message on stderr, when a file cannot be written.
+bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFita);
 
 #endif

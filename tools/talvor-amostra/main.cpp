@@ -3,14 +3,14 @@
 // and the detail-tape file system (fita/: diretorio.txt, one file per day
 // and File_Current), all from a seed, byte for byte the same for the same
 // seed.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "amostra.h"
-#include "files/saida.h"
-#include "platform/plataforma.h"
 
 namespace {
 
@@ -23,29 +23,15 @@ const char kAjuda[] =
     "  talvor-amostra --saida amostra\n"
     "  talvor-sim --mf amostra/mf.bin --sb amostra/sb.bin --fita amostra/fita\n";
 
-bool Grava(const std::string &caminho, const void *dados, size_t n)
-{
-    ArquivoSaida s;
-    if (AbreSaida(&s, caminho.c_str(), false) != 0) {
-        std::fprintf(stderr, "talvor-amostra: %s n\xC3\xA3o pode ser criado\n", caminho.c_str());
-        return false;
-    }
-    WriteOutput(&s, dados, n);
-    if (FechaSaida(&s) != 0) {
-        std::fprintf(stderr, "talvor-amostra: falha ao gravar %s\n", caminho.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool LeNumero(const char *texto, unsigned long long minimo, unsigned long long maximo,
               unsigned long long *valor)
 {
     char *fim = nullptr;
     if (texto[0] < '0' || texto[0] > '9')
         return false;
+    errno = 0;
     *valor = std::strtoull(texto, &fim, 10);
-    return *fim == '\0' && *valor >= minimo && *valor <= maximo;
+    return errno == 0 && *fim == '\0' && *valor >= minimo && *valor <= maximo;
 }
 
 int ErroDeUso(const char *mensagem, const char *valor)
@@ -85,33 +71,13 @@ int main(int argc, char **argv)
     GeraAmostra(semente, static_cast<unsigned>(dias), &a);
     GeraSoftwareBasico(semente, &a.sb);
 
-    const std::string fita = saida + "/fita";
-    if (CriaDiretorio(saida.c_str()) != 0 || CriaDiretorio(fita.c_str()) != 0) {
-        std::fprintf(stderr, "talvor-amostra: diret\xC3\xB3rio %s n\xC3\xA3o pode ser criado\n", fita.c_str());
+    uint64_t bytesFita = 0;
+    if (!GravaAmostra(a, saida, &bytesFita))
         return 1;
-    }
-    if (!Grava(saida + "/mf.bin", a.mf.m.data(), a.mf.m.size()) ||
-        !Grava(saida + "/sb.bin", a.sb.data(), a.sb.size()))
-        return 1;
-    std::string diretorio =
-        "# Arquivos fechados da fita detalhe: NOME DDMMAAAA HHMMSS CRZ COO-FINAL\n";
-    uint64_t total = a.atual.size();
-    for (const ArquivoFita &f : a.arquivos) {
-        char linha[96];
-        std::snprintf(linha, sizeof linha, "%s %02u%02u%04u %02u%02u%02u %04u %08u\n", f.nome.c_str(),
-                      f.fechamento.dia, f.fechamento.mes, f.fechamento.ano, f.fechamento.hora,
-                      f.fechamento.minuto, f.fechamento.segundo, f.crz % 10000, f.ultimoCoo % 100000000u);
-        diretorio += linha;
-        total += f.dados.size();
-        if (!Grava(fita + "/" + f.nome, f.dados.data(), f.dados.size()))
-            return 1;
-    }
-    if (!Grava(fita + "/File_Current", a.atual.data(), a.atual.size()) ||
-        !Grava(fita + "/diretorio.txt", diretorio.data(), diretorio.size()))
-        return 1;
-    std::printf("%s: %zu arquivos da fita detalhe (%llu bytes), mem\xC3\xB3ria fiscal e software b\xC3\xA1sico\n",
-                saida.c_str(), a.arquivos.size() + 1, static_cast<unsigned long long>(total));
-    std::printf("talvor-sim --mf %s/mf.bin --sb %s/sb.bin --fita %s\n", saida.c_str(), saida.c_str(),
-                fita.c_str());
+    std::printf("%s: %llu arquivos da fita detalhe (%llu bytes), mem\xC3\xB3ria fiscal e software b\xC3\xA1sico\n",
+                saida.c_str(), static_cast<unsigned long long>(a.arquivos.size() + 1),
+                static_cast<unsigned long long>(bytesFita));
+    std::printf("talvor-sim --mf %s/mf.bin --sb %s/sb.bin --fita %s/fita\n", saida.c_str(), saida.c_str(),
+                saida.c_str());
     return 0;
 }

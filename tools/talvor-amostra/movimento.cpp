@@ -373,7 +373,8 @@ void Maquina::Cupom(bool aberto)
     Valor(0xC1, -1, subtotal);
     Escreve(Linha("SUBTOTAL R$", Dinheiro(subtotal)));
     // The subtotal discount or surcharge falls on the largest partial of
-    // the cupom, which always holds at least a fifth of the subtotal.
+    // the cupom, which holds at least a sixth of the subtotal (six items at
+    // most), more than any discount given here.
     unsigned maior = 0;
     for (unsigned s = 1; s < NUM_PARCIAIS; ++s) {
         if (liquido[s] > liquido[maior])
