@@ -1,7 +1,10 @@
 // The generator itself: the same seed gives the same bytes in every file,
 // another seed another sample, the sizes of the images, and bad arguments.
+#include <cstdio>
+
 #include "amostra/amostra.h"
 #include "common/util.h"
+#include "platform/plataforma.h"
 
 namespace {
 
@@ -62,6 +65,30 @@ TEST_F(Gerador, ArgumentosErrados)
     EXPECT_EQ(0, GeraAmostraTeste("--help", &ajuda));
     EXPECT_EQ(0u, ajuda.find("uso: talvor-amostra"));
     EXPECT_TRUE(ListaDiretorio(".").empty());
+}
+
+}  // namespace
+
+namespace {
+
+class GravacaoFalha : public DiretorioTemporario {};
+
+TEST_F(GravacaoFalha, DiretorioImpossivelOuListaPresa)
+{
+    GravaArquivo("arquivo", "x");
+    std::string saida;
+    EXPECT_EQ(1, GeraAmostraTeste("--dias 2 --saida arquivo/a", &saida));
+    EXPECT_NE(std::string::npos, saida.find("talvor-amostra: ")) << saida;
+    // A list that cannot be replaced stops the generator before anything
+    // else is written.
+    ASSERT_EQ(0, GeraAmostraTeste("--dias 2 --saida a"));
+    const std::string mf = LeArquivo("a/mf.bin");
+    ASSERT_EQ(0, std::remove("a/fita/diretorio.txt"));
+    ASSERT_EQ(0, CriaDiretorio("a/fita/diretorio.txt"));
+    GravaArquivo("a/fita/diretorio.txt/f", "x");
+    EXPECT_EQ(1, GeraAmostraTeste("--dias 5 --saida a", &saida));
+    EXPECT_NE(std::string::npos, saida.find("diretorio.txt")) << saida;
+    EXPECT_TRUE(mf == LeArquivo("a/mf.bin"));
 }
 
 }  // namespace

@@ -34,6 +34,11 @@ bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFit
         std::fprintf(stderr, "talvor-amostra: diret\xC3\xB3rio %s n\xC3\xA3o pode ser criado\n", fita.c_str());
         return false;
     }
+    // The list is emptied first and filled last: a sample cut short by a
+    // failed write lists nothing, never the files of an earlier sample.
+    const std::string lista = fita + "/diretorio.txt";
+    if (!Grava(lista, "", 0))
+        return false;
     if (!Grava(saida + "/mf.bin", a.mf.m.data(), a.mf.m.size()) ||
         !Grava(saida + "/sb.bin", a.sb.data(), a.sb.size()))
         return false;
@@ -50,9 +55,8 @@ bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFit
         if (!Grava(fita + "/" + f.nome, f.dados.data(), f.dados.size()))
             return false;
     }
-    // The list is written last: a directory without it is not a sample.
     if (!Grava(fita + "/File_Current", a.atual.data(), a.atual.size()) ||
-        !Grava(fita + "/diretorio.txt", diretorio.data(), diretorio.size()))
+        !Grava(lista, diretorio.data(), diretorio.size()))
         return false;
     *bytesFita = total;
     return true;
