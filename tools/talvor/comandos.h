@@ -21,6 +21,12 @@ int CmdAssinar(int argc, char **argv);
 int CmdVerificar(int argc, char **argv);
 int CmdChavePublica(int argc, char **argv);
 int CmdGeraEspelhos(int argc, char **argv);
+int CmdLeBinarioMF(int argc, char **argv);
+int CmdLeSoftwareBasico(int argc, char **argv);
+int CmdDownloadMemorias(int argc, char **argv);
+int CmdImprimeLeituraX(int argc, char **argv);
+int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv);
+int CmdImprimeFitaDetalhe(int argc, char **argv);
 int CmdGeraEspelhoLMF(int argc, char **argv);
 int CmdGeraRegistrosTipoE(int argc, char **argv);
 
