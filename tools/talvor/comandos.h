@@ -21,6 +21,7 @@ int CmdAssinar(int argc, char **argv);
 int CmdVerificar(int argc, char **argv);
 int CmdChavePublica(int argc, char **argv);
 int CmdGeraEspelhos(int argc, char **argv);
+int CmdExpandir(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];
 extern const unsigned kNumSubcomandos;

@@ -32,6 +32,12 @@ const Subcomando kSubcomandos[] = {
      "por datas (INICIO e FIM em DDMMAAAA), 1 por COO (INICIO e FIM numéricos),\n"
      "2 todos os documentos (sem INICIO e FIM).\n"
      "exemplo: talvor gera-espelhos \"Arquivos Binários/TV0123_20070315_142501.MFD\" 0 01032007 31032007\n"},
+    {"expandir", CmdExpandir, "expande uma captura comprimida de Redução Z",
+     "uso: talvor expandir ENTRADA SAIDA\n"
+     "Expande a captura comprimida ENTRADA (lida do scanner, começando pelos bytes\n"
+     "DB 99 04 F5 ou DB 99 04 F6) no arquivo SAIDA, criado ou substituído.\n"
+     "Resultado 0: expandido; 1: arquivo não pôde ser aberto; -1: formato inválido.\n"
+     "exemplo: talvor expandir captura.bin reducao.bin\n"},
 };
 const unsigned kNumSubcomandos = sizeof kSubcomandos / sizeof kSubcomandos[0];
 
