@@ -40,6 +40,8 @@ int CriaDiretorio(const char *caminho);        // 0 also when it exists already
 int MoveArquivo(const char *de, const char *para);
 int RemoveArquivo(const char *caminho);
 int TamanhoArquivo(const char *caminho, uint64_t *tamanho);
+// Cuts a file back to the given size (an append that failed half-way).
+int TruncaArquivo(const char *caminho, uint64_t tamanho);
 
 // Read-only mapping of a whole file.
 struct MapeamentoArquivo {

@@ -37,6 +37,11 @@ int TamanhoArquivo(const char *caminho, uint64_t *tamanho)
     return 0;
 }
 
+int TruncaArquivo(const char *caminho, uint64_t tamanho)
+{
+    return truncate(caminho, static_cast<off_t>(tamanho)) == 0 ? 0 : 1;
+}
+
 int MapeiaArquivo(const char *caminho, MapeamentoArquivo *m)
 {
     m->base = nullptr;

@@ -31,6 +31,19 @@ int TamanhoArquivo(const char *caminho, uint64_t *tamanho)
     return 0;
 }
 
+int TruncaArquivo(const char *caminho, uint64_t tamanho)
+{
+    HANDLE h = CreateFileA(caminho, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return 1;
+    LARGE_INTEGER posicao;
+    posicao.QuadPart = static_cast<LONGLONG>(tamanho);
+    bool ok = SetFilePointerEx(h, posicao, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    return ok ? 0 : 1;
+}
+
 int MapeiaArquivo(const char *caminho, MapeamentoArquivo *m)
 {
     m->base = nullptr;
