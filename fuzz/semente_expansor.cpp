@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "expansor/compressor.h"
+#include "common/compressor_captura.h"
 
 static void Grava(const std::string &dir, int n, const std::string &c)
 {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/util.h"
-#include "expansor/compressor.h"
+#include "common/compressor_captura.h"
 #include "scanner/expansor.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // (single lengths, zero runs of every size, repeats of the previous length).
 // It writes both variants, so that round trips test the expander on real
 // streams.
-#ifndef TALVOR_TESTS_EXPANSOR_COMPRESSOR_H
-#define TALVOR_TESTS_EXPANSOR_COMPRESSOR_H
+#ifndef TALVOR_TESTS_COMMON_COMPRESSOR_CAPTURA_H
+#define TALVOR_TESTS_COMMON_COMPRESSOR_CAPTURA_H
 
 #include <cstdint>
 #include <set>
