@@ -123,6 +123,8 @@ int ExecutaDialogoCaptura(TrataMensagemDialogo trata)
     struct termios cru = antes;
     cru.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
     cru.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL));
+    // The messages carry their own "\r\n".
+    cru.c_oflag &= static_cast<tcflag_t>(~OPOST);
     cru.c_cc[VMIN] = 1;
     cru.c_cc[VTIME] = 0;
     tcsetattr(fd, TCSANOW, &cru);
