@@ -264,9 +264,14 @@ int DecodeSymbol(const int16_t *zero, const int16_t *um, unsigned n)
 {
     unsigned no = 0;
     for (;;) {
-        int b = ReadBits(1);
-        if (b < 0)
-            return -1;
+        // ReadBits(1), taken here bit by bit without the call.
+        uint32_t b = g.bits >> 31;
+        g.bits <<= 1;
+        if (--g.bitsNoBuffer < 16) {
+            CompletaBits();
+            if (g.faltouByte)
+                return -1;
+        }
         int16_t filho = b ? um[no] : zero[no];
         if (filho < 0)
             return -1;

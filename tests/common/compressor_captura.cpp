@@ -1,5 +1,5 @@
 // Test compressor of scanner captures (see compressor.h).
-#include "common/compressor_captura.h"
+#include "compressor_captura.h"
 
 #include <algorithm>
 #include <queue>
