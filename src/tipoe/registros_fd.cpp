@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "text/numeros.h"
+#include "tipoe/prefixo_tipoe.h"
 
 void PoeNumeroTipoE(char *destino, unsigned largura, uint64_t valor)
 {
@@ -27,10 +28,7 @@ void PoeRepetidoTipoE(char *destino, char c, size_t n)
 void MontaPrefixoTipoE(char *destino44, const char *tipo3, const uint8_t *serie20,
                        const uint8_t *modelo20)
 {
-    std::memcpy(destino44, tipo3, 3);
-    PoeTextoTipoE(destino44 + 3, serie20, 20);
-    destino44[23] = ' ';
-    PoeTextoTipoE(destino44 + 24, modelo20, 20);
+    PrefixoTipoE(destino44, tipo3, serie20, modelo20);
 }
 
 static void Branco(char *registro, size_t tamanho, const char *tipo)

@@ -459,7 +459,6 @@ TEST_F(TipoEFD, IndexesOutOfRangeAndAnyBytes)
 
 TEST_F(TipoEFD, ExportResults)
 {
-    CriaDiretoriosSaida();
     EXPECT_EQ(GeraRegistrosTipoE("", "nao-existe.MFD", "1"), 3);
     EXPECT_EQ(GeraRegistrosTipoE("", "nao-existe.RZ", "3"), 1);
     EXPECT_EQ(GeraRegistrosTipoE("", "", "9"), 0);
@@ -469,6 +468,9 @@ TEST_F(TipoEFD, ExportResults)
     Identificacao(c);
     c.InicioLeituraX(kDia1, 7).FimDocumento(0xA4, kDia1);
     ASSERT_TRUE(GravaComAssinatura("fita.MFD", ParametrosFD("ID1234" + std::string(14, ' '), 3) + c.Fluxo()));
+    // No output directory: the generator fails, the export says 3.
+    EXPECT_EQ(GeraRegistrosTipoE("", "fita.MFD", "1"), 3);
+    CriaDiretoriosSaida();
     EXPECT_EQ(GeraRegistrosTipoE("", "fita.MFD", "1"), 0);
     std::vector<std::string> nomes = ListaDiretorio("Arquivos TXT Formatados");
     ASSERT_EQ(nomes.size(), 1u);
@@ -484,6 +486,19 @@ TEST_F(TipoEFD, ExportResults)
     f[40] ^= 1;
     GravaArquivo("fita2.MFD", f);
     EXPECT_EQ(GeraRegistrosTipoE("", "fita2.MFD", "1"), 3);
+
+    // A captured reduction: named from its 0x90 record, prefix "RZ".
+    for (const std::string &n : ListaDiretorio("Arquivos TXT Formatados"))
+        std::remove(("Arquivos TXT Formatados/" + n).c_str());
+    ASSERT_TRUE(GravaComAssinatura("captura.RZ", c.Fluxo()));
+    EXPECT_EQ(GeraRegistrosTipoE("", "captura.RZ", "3"), 0);
+    nomes = ListaDiretorio("Arquivos TXT Formatados");
+    ASSERT_EQ(nomes.size(), 1u);
+    EXPECT_EQ(nomes[0].substr(0, 9), "RZTV0123_");
+    saida = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
+    EXPECT_EQ(saida.substr(0, saida.size() - 259),
+              Juntas({E01("      ", "      ", "20070315", "20070315"), E02(),
+                      E16(7, 0, 0, 0, 0, "LX", "20070315", "142501")}));
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ int CmdAssinar(int argc, char **argv);
 int CmdVerificar(int argc, char **argv);
 int CmdChavePublica(int argc, char **argv);
 int CmdGeraEspelhos(int argc, char **argv);
+int CmdGeraEspelhoLMF(int argc, char **argv);
+int CmdGeraRegistrosTipoE(int argc, char **argv);
 int CmdExpandir(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];

@@ -32,6 +32,20 @@ const Subcomando kSubcomandos[] = {
      "por datas (INICIO e FIM em DDMMAAAA), 1 por COO (INICIO e FIM numéricos),\n"
      "2 todos os documentos (sem INICIO e FIM).\n"
      "exemplo: talvor gera-espelhos \"Arquivos Binários/TV0123_20070315_142501.MFD\" 0 01032007 31032007\n"},
+    {"gera-espelho-lmf", CmdGeraEspelhoLMF, "gera o espelho da leitura da memória fiscal (LMF) em texto",
+     "uso: talvor gera-espelho-lmf ARQUIVO TIPO FAIXA INICIO FIM\n"
+     "Gera em \"Arquivos TXT Espelho/\" o espelho da Leitura da Memória Fiscal\n"
+     "do arquivo da memória fiscal ARQUIVO. TIPO 0 completa, 1 simplificada;\n"
+     "FAIXA 0 por datas (INICIO e FIM em DDMMAAAA), 1 por reduções (CRZ, até\n"
+     "4 dígitos).\n"
+     "exemplo: talvor gera-espelho-lmf \"Arquivos MF/MFTV0123_20070315_142501.BIN\" 0 1 1 30\n"},
+    {"gera-registros-tipo-e", CmdGeraRegistrosTipoE, "gera o arquivo de registros tipo E (Ato COTEPE/ICMS 17/04)",
+     "uso: talvor gera-registros-tipo-e ARQUIVO_MF ARQUIVO_MFD TIPO\n"
+     "Gera em \"Arquivos TXT Formatados/\" os registros tipo E. TIPO 0 da memória\n"
+     "fiscal (ARQUIVO_MF), 1 da fita detalhe (ARQUIVO_MFD), 2 das duas num só\n"
+     "arquivo, 3 de uma redução capturada (ARQUIVO_MFD). Use \"\" para o arquivo\n"
+     "que o tipo não usa.\n"
+     "exemplo: talvor gera-registros-tipo-e \"Arquivos MF/MFTV0123_20070315_142501.BIN\" \"\" 0\n"},
     {"expandir", CmdExpandir, "expande uma captura comprimida de Redução Z",
      "uso: talvor expandir ENTRADA SAIDA\n"
      "Expande a captura comprimida ENTRADA (lida do scanner, começando pelos bytes\n"
