@@ -13,10 +13,10 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
 #include "link/link.h"
 #include "platform/hid_backend.h"
+#include "platform/plataforma.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ struct CanalHid {
     std::atomic<bool> conectado;        // ... and usable
     std::atomic<bool> respostaPronta;   // the input buffer holds an answer
     std::mutex dispositivo;             // opening, closing and writing
-    std::thread leitor;
+    LinhaExecucao leitor;
     uint64_t prazo;                     // next search or keep-alive, ms
     uint8_t entrada[LIMITE_RELATORIO + 1];
     uint8_t saida[LIMITE_RELATORIO + 1];
@@ -188,7 +188,12 @@ int HidOpen()
         return r;
     }
     // Every open starts its own reader thread (HidClose ended the last).
-    canal.leitor = std::thread(HidReaderThread);
+    if (IniciaLinha(&canal.leitor, HidReaderThread) != 0) {
+        FechaImpressora();
+        canal.backend->Libera(canal.sistema);
+        canal.sistema = nullptr;
+        return LINK_FALHA_ESTABELECER;
+    }
     return LINK_OK;
 }
 
@@ -237,8 +242,7 @@ int HidClose()
     if (canal.sistema == nullptr)
         return 0;
     canal.backend->Sinaliza(canal.sistema, HID_EVENTO_PARAR);
-    if (canal.leitor.joinable())
-        canal.leitor.join();
+    AguardaLinha(&canal.leitor);
     canal.backend->Libera(canal.sistema);
     canal.sistema = nullptr;
     canal.temDispositivo = false;

@@ -47,6 +47,14 @@ int TruncaArquivo(const char *caminho, uint64_t tamanho);
 // 0, or 1 when no such file could be created.
 int CriaArquivoTemporario(char *destino, size_t capacidade);
 
+// A thread of the library (the HID and scanner readers).  IniciaLinha: 0
+// started, 1 not.  AguardaLinha waits for its end (nothing when none runs).
+struct LinhaExecucao {
+    void *interno;
+};
+int IniciaLinha(LinhaExecucao *linha, void (*rotina)());
+void AguardaLinha(LinhaExecucao *linha);
+
 // Read-only mapping of a whole file.
 struct MapeamentoArquivo {
     const uint8_t *base;

@@ -2,10 +2,10 @@
 #include "scanner/leitor_scanner.h"
 
 #include <atomic>
-#include <thread>
 
 #include "platform/dialogo_captura.h"
 #include "platform/hid_backend.h"
+#include "platform/plataforma.h"
 #include "scanner/nucleo_captura.h"
 
 namespace {
@@ -18,7 +18,7 @@ struct LeitorScanner {
     const BackendHid *b;
     SistemaHid *s;
     void (*notifica)(unsigned);
-    std::thread thread;
+    LinhaExecucao thread;
     bool conectado;
     InfoDispositivoHid info;
     uint64_t prazo;
@@ -122,7 +122,11 @@ int IniciaLeitorScanner(const BackendHid *backend, void (*notifica)(unsigned))
     l.notifica = notifica;
     l.conectado = false;
     DefineScannerConectado(false);
-    l.thread = std::thread(ScannerThread);
+    if (IniciaLinha(&l.thread, ScannerThread) != 0) {
+        l.b->Libera(l.s);
+        l.s = nullptr;
+        return 1;
+    }
     return 0;
 }
 
@@ -131,8 +135,7 @@ void ParaLeitorScanner()
     if (l.s == nullptr)
         return;
     l.b->Sinaliza(l.s, HID_EVENTO_PARAR);
-    if (l.thread.joinable())
-        l.thread.join();
+    AguardaLinha(&l.thread);
     l.b->Libera(l.s);
     l.s = nullptr;
 }

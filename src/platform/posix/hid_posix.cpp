@@ -5,15 +5,12 @@
 // while a read is outstanding, on the device itself.
 #include "platform/hid_backend.h"
 
-#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <string>
 #include <unistd.h>
-#include <vector>
 
 #if defined(__linux__)
 #include <linux/hidraw.h>
@@ -78,19 +75,12 @@ void LiberaHid(SistemaHid *s)
 int ProcuraHid(SistemaHid *s, uint16_t pagina, uint16_t uso, InfoDispositivoHid *info)
 {
     FechaDispositivoHid(s);
-    std::vector<std::string> nomes;
-    if (DIR *d = opendir("/dev")) {
-        while (struct dirent *e = readdir(d))
-            if (std::strncmp(e->d_name, "hidraw", 6) == 0)
-                nomes.push_back(e->d_name);
-        closedir(d);
-    }
-    std::sort(nomes.begin(), nomes.end(), [](const std::string &a, const std::string &b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    for (const std::string &nome : nomes) {
-        std::string caminho = "/dev/" + nome;
-        int fd = open(caminho.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    // hidraw minors are numbered from 0 (the kernel allows up to 64 of them
+    // by default; a few more are tried).
+    for (unsigned numero = 0; numero < 256; ++numero) {
+        char caminho[32];
+        std::snprintf(caminho, sizeof caminho, "/dev/hidraw%u", numero);
+        int fd = open(caminho, O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
         int tamanho = 0;
