@@ -10,11 +10,11 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <string>
 #include <termios.h>
 #include <unistd.h>
 
@@ -39,41 +39,52 @@ const uint16_t kCp1252[32] = {
     0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
 };
 
-std::string NaCodificacao(const char *texto)
+void Escreve(const char *s, size_t n)
 {
-    std::string s;
+    size_t feito = 0;
+    while (feito < n) {
+        ssize_t k = write(d.fd, s + feito, n - feito);
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k <= 0)
+            return;
+        feito += static_cast<size_t>(k);
+    }
+}
+
+void Escreve(const char *s)
+{
+    Escreve(s, std::strlen(s));
+}
+
+// Writes a message in the terminal's encoding.
+void EscreveNaCodificacao(const char *texto)
+{
+    char buf[512];
+    size_t n = 0;
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(texto); *p; ++p) {
+        if (n + 3 > sizeof buf) {
+            Escreve(buf, n);
+            n = 0;
+        }
         unsigned c = *p;
         if (c < 0x80 || !d.utf8) {
-            s.push_back(static_cast<char>(c));
+            buf[n++] = static_cast<char>(c);
             continue;
         }
         unsigned u = c >= 0xA0 ? c : kCp1252[c - 0x80];
         if (u == 0)
             u = 0xFFFD;
         if (u < 0x800) {
-            s.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            s.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+            buf[n++] = static_cast<char>(0xC0 | (u >> 6));
+            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
         } else {
-            s.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            s.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            s.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+            buf[n++] = static_cast<char>(0xE0 | (u >> 12));
+            buf[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
         }
     }
-    return s;
-}
-
-void Escreve(const std::string &s)
-{
-    size_t feito = 0;
-    while (feito < s.size()) {
-        ssize_t n = write(d.fd, s.data() + feito, s.size() - feito);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        feito += static_cast<size_t>(n);
-    }
+    Escreve(buf, n);
 }
 
 bool LocaleUtf8()
@@ -82,29 +93,33 @@ bool LocaleUtf8()
         const char *v = std::getenv(nome);
         if (v == nullptr || v[0] == '\0')
             continue;
-        std::string s(v);
-        for (char &ch : s)
-            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+        char minusculo[128];
+        size_t i = 0;
+        for (; v[i] != '\0' && i + 1 < sizeof minusculo; ++i)
+            minusculo[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(v[i])));
+        minusculo[i] = '\0';
+        return std::strstr(minusculo, "utf-8") != nullptr || std::strstr(minusculo, "utf8") != nullptr;
     }
     return false;
 }
 
-void Botao(std::string *linha, unsigned controle, char tecla, const char *texto)
+void Botao(char *linha, size_t capacidade, unsigned controle, char tecla, const char *texto)
 {
+    size_t n = std::strlen(linha);
     if (d.habilitado[controle - CONTROLE_CONFIGURAR])
-        *linha += std::string("[") + tecla + "] " + texto + "   ";
+        std::snprintf(linha + n, capacidade - n, "[%c] %s   ", tecla, texto);
     else
-        *linha += std::string("[ ] ") + texto + "   ";
+        std::snprintf(linha + n, capacidade - n, "[ ] %s   ", texto);
 }
 
 void MostraBotoes()
 {
-    std::string linha;
-    Botao(&linha, CONTROLE_INICIAR, 'I', "Iniciar Leitura");
-    Botao(&linha, CONTROLE_CANCELAR, 'C', "Cancelar Leitura");
-    Botao(&linha, CONTROLE_CONFIGURAR, 'F', "Configurar Scanner");
-    linha += "[S] Sair\r\n";
+    char linha[160] = "";
+    Botao(linha, sizeof linha, CONTROLE_INICIAR, 'I', "Iniciar Leitura");
+    Botao(linha, sizeof linha, CONTROLE_CANCELAR, 'C', "Cancelar Leitura");
+    Botao(linha, sizeof linha, CONTROLE_CONFIGURAR, 'F', "Configurar Scanner");
+    size_t n = std::strlen(linha);
+    std::snprintf(linha + n, sizeof linha - n, "[S] Sair\r\n");
     Escreve(linha);
 }
 
@@ -190,7 +205,7 @@ void NotificaDialogoCaptura(unsigned mensagem)
 void AcrescentaRegistroDialogo(const char *texto)
 {
     if (d.fd >= 0)
-        Escreve(NaCodificacao(texto));
+        EscreveNaCodificacao(texto);
 }
 
 void SubstituiRegistroDialogo(const char *texto)
@@ -198,7 +213,7 @@ void SubstituiRegistroDialogo(const char *texto)
     if (d.fd < 0)
         return;
     Escreve("----------------------------------------\r\nStatus da leitura:\r\n");
-    Escreve(NaCodificacao(texto));
+    EscreveNaCodificacao(texto);
 }
 
 void HabilitaControleDialogo(unsigned controle, bool habilitado)
