@@ -27,6 +27,7 @@ constexpr uint32_t TAMANHO_COMANDO_MAX = 255;
 constexpr uint32_t TAMANHO_RESPOSTA = 2043;
 
 int LinkSetBaudRate(uint32_t baud);
+uint32_t LinkBaudRate();   // the rate the next LinkOpen uses
 int LinkOpen(unsigned porta);
 int LinkClose();
 int LinkSend(const uint8_t *comando, uint32_t comprimento);

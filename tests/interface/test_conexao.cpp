@@ -62,7 +62,14 @@ TEST_F(Conexoes, PortNumbersFromTheFourthCharacter)
                  {"COM9", 1}, {"COMA", 1}, {"COM/", 255}, {"COM)", 249}, {"COM ", 0}};
     for (const Caso &c : casos) {
         Close();
-        EXPECT_EQ(Open(c.texto, "7720-QX3"), 1) << c.texto;  // no port, no device
+        int r = Open(c.texto, "7720-QX3");
+#if defined(_WIN32)
+        // The machine's own serial ports may exist: then the port opens and
+        // the link, with no printer on it, is not established.
+        EXPECT_TRUE(r == 1 || (r == 2 && c.porta >= 1 && c.porta <= 7)) << c.texto << " " << r;
+#else
+        EXPECT_EQ(r, 1) << c.texto;  // no port, no device
+#endif
         EXPECT_EQ(Conexao.modo, MODO_IMPRESSORA) << c.texto;
         EXPECT_EQ(Conexao.porta, c.porta) << c.texto;
     }

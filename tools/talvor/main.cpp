@@ -32,6 +32,37 @@ const Subcomando kSubcomandos[] = {
      "por datas (INICIO e FIM em DDMMAAAA), 1 por COO (INICIO e FIM numéricos),\n"
      "2 todos os documentos (sem INICIO e FIM).\n"
      "exemplo: talvor gera-espelhos \"Arquivos Binários/TV0123_20070315_142501.MFD\" 0 01032007 31032007\n"},
+    {"le-binario-mf", CmdLeBinarioMF, "copia a memória fiscal da impressora (Arquivos MF/)",
+     "uso: talvor le-binario-mf [--porta COMn] [--modelo MODELO]\n"
+     "Conecta-se à impressora e copia toda a memória fiscal (1 MiB) para\n"
+     "\"Arquivos MF/MF<id>_<data>.BIN\", assinado. Padrões: --porta COM1,\n"
+     "--modelo 7720-QX3. Num terminal mostra o progresso.\n"
+     "exemplo: talvor le-binario-mf --porta COM1 --modelo 7720-QX3\n"},
+    {"le-software-basico", CmdLeSoftwareBasico, "copia o software básico da impressora (Arquivos SB/)",
+     "uso: talvor le-software-basico [--porta COMn] [--modelo MODELO]\n"
+     "Conecta-se à impressora e copia o software básico (512 KiB) para\n"
+     "\"Arquivos SB/SB<id>_<data>.BIN\", assinado.\n"
+     "exemplo: talvor le-software-basico --porta COM1 --modelo 7720-QX3\n"},
+    {"download-memorias", CmdDownloadMemorias, "copia a memória fiscal e/ou a fita detalhe (Arquivos Binários/)",
+     "uso: talvor download-memorias [--porta COMn] [--modelo MODELO] TIPO PARAMETRO [INICIO FIM]\n"
+     "TIPO 0 memória fiscal (.MF), 1 fita detalhe (.MFD), 2 ambas.\n"
+     "PARAMETRO 0 por datas (DDMMAAAA), 1 por contador de 16 bits, 2 por contador\n"
+     "de 32 bits (só a fita detalhe), 3 tudo (sem INICIO e FIM).\n"
+     "exemplo: talvor download-memorias --porta COM1 --modelo 7720-QX3 1 0 01032007 31032007\n"},
+    {"imprime-leitura-x", CmdImprimeLeituraX, "a impressora imprime a Leitura X",
+     "uso: talvor imprime-leitura-x [--porta COMn] [--modelo MODELO]\n"
+     "exemplo: talvor imprime-leitura-x --porta COM1 --modelo 7720-QX3\n"},
+    {"imprime-leitura-memoria-fiscal", CmdImprimeLeituraMemoriaFiscal,
+     "a impressora imprime a Leitura da Memória Fiscal",
+     "uso: talvor imprime-leitura-memoria-fiscal [--porta COMn] [--modelo MODELO] TIPO INICIO FIM\n"
+     "TIPO C por reduções (INICIO e FIM com 4 dígitos), D por datas (DDMMAAAA);\n"
+     "c e d, os mesmos na forma simplificada.\n"
+     "exemplo: talvor imprime-leitura-memoria-fiscal --porta COM1 --modelo 7720-QX3 D 01032007 31032007\n"},
+    {"imprime-fita-detalhe", CmdImprimeFitaDetalhe, "a impressora imprime a fita detalhe",
+     "uso: talvor imprime-fita-detalhe [--porta COMn] [--modelo MODELO] TIPO [INICIO FIM]\n"
+     "TIPO 0 toda a fita (sem INICIO e FIM), 1 por COO (6 dígitos), 2 por datas\n"
+     "(DDMMAAAA).\n"
+     "exemplo: talvor imprime-fita-detalhe --porta COM1 --modelo 7720-QX3 1 000100 000200\n"},
     {"gera-espelho-lmf", CmdGeraEspelhoLMF, "gera o espelho da leitura da memória fiscal (LMF) em texto",
      "uso: talvor gera-espelho-lmf ARQUIVO TIPO FAIXA INICIO FIM\n"
      "Gera em \"Arquivos TXT Espelho/\" o espelho da Leitura da Memória Fiscal\n"

@@ -1,0 +1,236 @@
+// The printer subcommands of talvor: open the printer (--porta, --modelo),
+// run one export, show a progress bar on a terminal while a memory is
+// downloaded, and close the connection.
+#include <cstdio>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "comandos.h"
+#include "link/comando.h"
+#include "talvor/ecf.h"
+
+namespace {
+
+const Subcomando &Comando(const char *nome)
+{
+    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
+        if (std::strcmp(kSubcomandos[i].nome, nome) == 0)
+            return kSubcomandos[i];
+    }
+    return kSubcomandos[0];
+}
+
+const char *SignificadoOpen(int r)
+{
+    switch (r) {
+    case 0: return "conectado";
+    case 1: return "a porta não pôde ser aberta";
+    case 2: return "o enlace com a impressora não foi estabelecido";
+    case 3: return "já conectado, ou a autenticação com a impressora falhou";
+    case 4: return "modelo não aceito";
+    case 5: return "sem memória";
+    default: return "falha";
+    }
+}
+
+const char *SignificadoOperacao(int r)
+{
+    switch (r) {
+    case 0: return "concluído";
+    case 3: return "a impressora não concluiu o comando, ou a comunicação falhou";
+    case 5: return "o arquivo de saída não pôde ser criado ou gravado (o diretório existe?)";
+    case 7: return "tipo ou parâmetro inválido";
+    case 96: return "data com caractere inválido";
+    case 103: return "data inexistente";
+    default: return "falha";
+    }
+}
+
+int LarguraAnterior = -1;
+
+void DesenhaProgresso(uint32_t feitos, uint32_t total, void *)
+{
+    if (total == 0)
+        return;
+    const int largura = 40;
+    int cheio = static_cast<int>(static_cast<uint64_t>(feitos) * largura / total);
+    int porcento = static_cast<int>(static_cast<uint64_t>(feitos) * 100 / total);
+    if (porcento == LarguraAnterior && feitos != total)
+        return;
+    LarguraAnterior = porcento;
+    char barra[largura + 1];
+    for (int i = 0; i < largura; ++i)
+        barra[i] = i < cheio ? '#' : '.';
+    barra[largura] = '\0';
+    std::fprintf(stderr, "\r[%s] %3d%% %u/%u", barra, porcento, feitos, total);
+    if (feitos == total)
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+// The arguments of a printer subcommand: --porta and --modelo (COM1 and
+// 7720-QX3 unless given) and the positional arguments.
+constexpr unsigned MAX_POSICIONAIS = 4;
+struct Argumentos {
+    const Subcomando *s = nullptr;
+    const char *porta = "COM1";
+    const char *modelo = "7720-QX3";
+    const char *p[MAX_POSICIONAIS] = {};
+    unsigned n = 0;
+    size_t size() const { return n; }
+    bool empty() const { return n == 0; }
+    const char *operator[](unsigned i) const { return p[i]; }
+};
+
+// false with *erro set (usage printed) when an option is unknown or lacks
+// its value.
+bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *erro)
+{
+    a->s = &Comando(nome);
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--porta") == 0 || std::strcmp(argv[i], "--modelo") == 0) {
+            if (i + 1 >= argc) {
+                *erro = ErroDeUso(*a->s, "falta o valor de --porta ou --modelo");
+                return false;
+            }
+            (argv[i][2] == 'p' ? a->porta : a->modelo) = argv[i + 1];
+            ++i;
+        } else if (std::strncmp(argv[i], "--", 2) == 0) {
+            *erro = ErroDeUso(*a->s, "opção desconhecida");
+            return false;
+        } else if (a->n == MAX_POSICIONAIS) {
+            *erro = ErroDeUso(*a->s, "argumentos demais");
+            return false;
+        } else {
+            a->p[a->n++] = argv[i];
+        }
+    }
+    return true;
+}
+
+// Opens the printer, runs the operation, closes; the exit status.
+template <typename F>
+int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F operacao)
+{
+    int r = Open(a.porta, a.modelo);
+    if (r != 0) {
+        InformaResultado("Open", r, SignificadoOpen(r));
+        Close();
+        return 1;
+    }
+    if (progresso && isatty(fileno(stderr)))
+        ProgressoDownload = DesenhaProgresso;
+    r = operacao();
+    if (LarguraAnterior >= 0 && LarguraAnterior < 100)
+        std::fputc('\n', stderr);
+    ProgressoDownload = nullptr;
+    Close();
+    return InformaResultado(exportacao, r, SignificadoOperacao(r));
+}
+
+}  // namespace
+
+int CmdLeBinarioMF(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("le-binario-mf", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (!p.empty())
+        return ErroDeUso(s, "argumentos demais");
+    return ComImpressora(a, "LeBinarioMF", true, [] { return LeBinarioMF(); });
+}
+
+int CmdLeSoftwareBasico(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("le-software-basico", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (!p.empty())
+        return ErroDeUso(s, "argumentos demais");
+    return ComImpressora(a, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
+}
+
+int CmdDownloadMemorias(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("download-memorias", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (p.size() != 2 && p.size() != 4)
+        return ErroDeUso(s, "informe TIPO e PARAMETRO, e INICIO e FIM salvo para o parâmetro 3");
+    if (p.size() == 2 && std::strcmp(p[1], "3") != 0)
+        return ErroDeUso(s, "os parâmetros 0, 1 e 2 pedem INICIO e FIM");
+    const char *inicio = p.size() == 4 ? p[2] : "";
+    const char *fim = p.size() == 4 ? p[3] : "";
+    return ComImpressora(a, "DownloadMemorias", true,
+                         [&] { return DownloadMemorias(p[0], p[1], inicio, fim); });
+}
+
+int CmdImprimeLeituraX(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("imprime-leitura-x", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (!p.empty())
+        return ErroDeUso(s, "argumentos demais");
+    return ComImpressora(a, "ImprimeLeituraX", false, [] { return ImprimeLeituraX(); });
+}
+
+int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("imprime-leitura-memoria-fiscal", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (p.size() != 3)
+        return ErroDeUso(s, "informe TIPO, INICIO e FIM");
+    char t = p[0][0];
+    size_t largura = (t == 'C' || t == 'c') ? 4 : (t == 'D' || t == 'd') ? 8 : 0;
+    if (std::strlen(p[0]) != 1 || largura == 0)
+        return ErroDeUso(s, "TIPO deve ser C, c (reduções) ou D, d (datas)");
+    if (std::strlen(p[1]) != largura || std::strlen(p[2]) != largura)
+        return ErroDeUso(s, "INICIO e FIM têm 4 dígitos (C, c) ou 8 (D, d)");
+    return ComImpressora(a, "ImprimeLeituraMemoriaFiscal", false,
+                         [&] { return ImprimeLeituraMemoriaFiscal(p[0], p[1], p[2]); });
+}
+
+int CmdImprimeFitaDetalhe(int argc, char **argv)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos("imprime-fita-detalhe", argc, argv, &a, &erro))
+        return erro;
+    const Subcomando &s = *a.s;
+    const Argumentos &p = a;
+    if (p.empty() || std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
+        return ErroDeUso(s, "TIPO deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
+    size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
+    if (largura == 0 && p.size() != 1)
+        return ErroDeUso(s, "o tipo 0 não leva INICIO e FIM");
+    if (largura != 0 && (p.size() != 3 || std::strlen(p[1]) != largura || std::strlen(p[2]) != largura))
+        return ErroDeUso(s, "INICIO e FIM têm 6 dígitos (tipo 1) ou 8 (tipo 2)");
+    const char *inicio = p.size() == 3 ? p[1] : "";
+    const char *fim = p.size() == 3 ? p[2] : "";
+    return ComImpressora(a, "ImprimeFitaDetalhe", false,
+                         [&] { return ImprimeFitaDetalhe(p[0], inicio, fim); });
+}
