@@ -286,11 +286,25 @@ TEST_F(CanalHidTeste, ReopenedChannelReadsAgain)
 
 TEST_F(CanalHidTeste, OpenCom0WithoutPrinterGives1)
 {
-    falso_.Acrescenta(kPagina, 0x4B00, 64, 64, 0);
+    size_t scanner = falso_.Acrescenta(kPagina, 0x4B00, 64, 64, 0);
     EXPECT_EQ(Open("COM0", "7720-QX3"), 1);
     Close();
     EXPECT_EQ(Open("COM8", "7720-QX3"), 1);
     Close();
+    // Both went through the HID channel's search.
+    EXPECT_EQ(falso_.Dispositivo(scanner).aberturas, 2u);
+    EXPECT_EQ(falso_.Dispositivo(scanner).fechamentos, 2u);
+}
+
+TEST_F(CanalHidTeste, OpenCom0WithASilentPrinterGives2AndClosesTheChannel)
+{
+    size_t d = falso_.Acrescenta(kPagina, kUso, 64, 64, 2046);
+    EXPECT_EQ(Open("COM0", "7720-QX3"), 2);
+    Close();
+    EXPECT_EQ(falso_.Dispositivo(d).aberturas, 1u);
+    EXPECT_EQ(falso_.Dispositivo(d).fechamentos, 1u);
+    std::string resposta;
+    EXPECT_EQ(Recebe(&resposta), 25);
 }
 
 }  // namespace
