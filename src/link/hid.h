@@ -16,4 +16,9 @@ int HidReceive(uint8_t *resposta, uint32_t *comprimento);
 // Always 0.
 int HidClose();
 
+// The backend the channel uses from the next HidOpen on (null: the
+// system's own).  The tests install a fake device this way.
+struct BackendHid;
+void HidDefineBackend(const BackendHid *backend);
+
 #endif

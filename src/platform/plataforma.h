@@ -42,6 +42,18 @@ int RemoveArquivo(const char *caminho);
 int TamanhoArquivo(const char *caminho, uint64_t *tamanho);
 // Cuts a file back to the given size (an append that failed half-way).
 int TruncaArquivo(const char *caminho, uint64_t tamanho);
+// Creates a new, empty file with a unique name in the system's temporary
+// directory and writes its name (capacidade bytes with the terminator).
+// 0, or 1 when no such file could be created.
+int CriaArquivoTemporario(char *destino, size_t capacidade);
+
+// A thread of the library (the HID and scanner readers).  IniciaLinha: 0
+// started, 1 not.  AguardaLinha waits for its end (nothing when none runs).
+struct LinhaExecucao {
+    void *interno;
+};
+int IniciaLinha(LinhaExecucao *linha, void (*rotina)());
+void AguardaLinha(LinhaExecucao *linha);
 
 // Read-only mapping of a whole file.
 struct MapeamentoArquivo {

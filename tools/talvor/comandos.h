@@ -29,6 +29,7 @@ int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv);
 int CmdImprimeFitaDetalhe(int argc, char **argv);
 int CmdGeraEspelhoLMF(int argc, char **argv);
 int CmdGeraRegistrosTipoE(int argc, char **argv);
+int CmdExpandir(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];
 extern const unsigned kNumSubcomandos;

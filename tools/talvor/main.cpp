@@ -77,6 +77,12 @@ const Subcomando kSubcomandos[] = {
      "arquivo, 3 de uma redução capturada (ARQUIVO_MFD). Use \"\" para o arquivo\n"
      "que o tipo não usa.\n"
      "exemplo: talvor gera-registros-tipo-e \"Arquivos MF/MFTV0123_20070315_142501.BIN\" \"\" 0\n"},
+    {"expandir", CmdExpandir, "expande uma captura comprimida de Redução Z",
+     "uso: talvor expandir ENTRADA SAIDA\n"
+     "Expande a captura comprimida ENTRADA (lida do scanner, começando pelos bytes\n"
+     "DB 99 04 F5 ou DB 99 04 F6) no arquivo SAIDA, criado ou substituído.\n"
+     "Resultado 0: expandido; 1: arquivo não pôde ser aberto; -1: formato inválido.\n"
+     "exemplo: talvor expandir captura.bin reducao.bin\n"},
 };
 const unsigned kNumSubcomandos = sizeof kSubcomandos / sizeof kSubcomandos[0];
 

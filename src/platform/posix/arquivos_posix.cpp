@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -69,4 +70,19 @@ void DesmapeiaArquivo(MapeamentoArquivo *m)
         munmap(const_cast<uint8_t *>(m->base), static_cast<size_t>(m->tamanho));
     m->base = nullptr;
     m->tamanho = 0;
+}
+
+int CriaArquivoTemporario(char *destino, size_t capacidade)
+{
+    const char *dir = std::getenv("TMPDIR");
+    if (dir == nullptr || dir[0] == '\0')
+        dir = "/tmp";
+    int n = std::snprintf(destino, capacidade, "%s/talvorXXXXXX", dir);
+    if (n < 0 || static_cast<size_t>(n) >= capacidade)
+        return 1;
+    int fd = mkstemp(destino);
+    if (fd < 0)
+        return 1;
+    close(fd);
+    return 0;
 }

@@ -91,3 +91,13 @@ void DesmapeiaArquivo(MapeamentoArquivo *m)
     m->base = nullptr;
     m->tamanho = 0;
 }
+
+int CriaArquivoTemporario(char *destino, size_t capacidade)
+{
+    char dir[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > MAX_PATH || capacidade < MAX_PATH)
+        return 1;
+    // Prefix empty, number 0: a unique name, and the file is created.
+    return GetTempFileNameA(dir, "", 0, destino) != 0 ? 0 : 1;
+}

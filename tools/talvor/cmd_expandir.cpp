@@ -1,0 +1,21 @@
+// talvor expandir: expands a compressed scanner capture into a file.
+#include <cstdio>
+#include <cstring>
+
+#include "comandos.h"
+#include "scanner/expansor.h"
+
+int CmdExpandir(int argc, char **argv)
+{
+    const Subcomando *s = &kSubcomandos[0];
+    for (unsigned i = 0; i < kNumSubcomandos; ++i)
+        if (std::strcmp(kSubcomandos[i].nome, "expandir") == 0)
+            s = &kSubcomandos[i];
+    if (argc != 2)
+        return ErroDeUso(*s, "informe o arquivo comprimido e o arquivo de saída");
+    int r = ExpandCapture(argv[0], argv[1]);
+    const char *significado = r == 0    ? "expandido"
+                              : r == 1  ? "um dos arquivos não pôde ser aberto ou gravado"
+                                        : "o arquivo não é uma captura comprimida válida";
+    return InformaResultado("ExpandCapture", r, significado);
+}
