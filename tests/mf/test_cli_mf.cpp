@@ -37,11 +37,11 @@ TEST_F(CliMF, MirrorAndTypeERecords)
     EXPECT_EQ(Talvor("gera-espelho-lmf mf.bin 0 1 1", &saida), 2);
     EXPECT_NE(saida.find("uso: talvor gera-espelho-lmf"), std::string::npos);
 
-    EXPECT_EQ(Talvor("gera-registros-tipo-e mf.bin '' 0", &saida), 0);
+    EXPECT_EQ(Talvor("gera-registros-tipo-e mf.bin \"\" 0", &saida), 0);
     EXPECT_NE(saida.find("GeraRegistrosTipoE: resultado 0"), std::string::npos) << saida;
     EXPECT_EQ(ListaDiretorio("Arquivos TXT Formatados").size(), 1u);
-    EXPECT_EQ(Talvor("gera-registros-tipo-e '' '' 0", &saida), 2);
-    EXPECT_EQ(Talvor("gera-registros-tipo-e mf.bin '' 7", &saida), 2);
-    EXPECT_EQ(Talvor("gera-registros-tipo-e nada.bin '' 0", &saida), 1);
+    EXPECT_EQ(Talvor("gera-registros-tipo-e \"\" \"\" 0", &saida), 2);
+    EXPECT_EQ(Talvor("gera-registros-tipo-e mf.bin \"\" 7", &saida), 2);
+    EXPECT_EQ(Talvor("gera-registros-tipo-e nada.bin \"\" 0", &saida), 1);
     EXPECT_NE(saida.find("resultado 3"), std::string::npos);
 }
