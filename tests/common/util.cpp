@@ -59,7 +59,9 @@ std::vector<std::string> ListaDiretorio(const std::string &diretorio)
 int Executa(const std::string &comando, std::string *saida)
 {
 #if defined(_WIN32)
-    FILE *p = _popen(comando.c_str(), "rb");
+    // cmd.exe drops the first and the last quote of the line: wrapping the
+    // whole command in one more pair keeps the command's own quoting.
+    FILE *p = _popen(("\"" + comando + "\"").c_str(), "rb");
 #else
     FILE *p = popen(comando.c_str(), "r");
 #endif
