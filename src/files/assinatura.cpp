@@ -128,3 +128,26 @@ int VerificaAssinaturaFinal(FILE *arquivo, uint64_t tamanho)
     // The three letters themselves are not compared.
     return std::memcmp(calculada, linha + 3, DIGITOS_ASSINATURA) == 0 ? 0 : 6;
 }
+
+int AbreEntradaAssinada(const char *caminho, FILE **arquivo, uint64_t *tamanho)
+{
+    *arquivo = nullptr;
+    FILE *f = std::fopen(caminho, "rb");
+    if (f == nullptr)
+        return 1;
+    long fim = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0)
+        fim = std::ftell(f);
+    if (fim < static_cast<long>(TAMANHO_LINHA_EAD)) {
+        std::fclose(f);
+        return 1;
+    }
+    int r = VerificaAssinaturaFinal(f, static_cast<uint64_t>(fim));
+    if (r != 0) {
+        std::fclose(f);
+        return r == 6 ? 6 : 1;
+    }
+    *arquivo = f;
+    *tamanho = static_cast<uint64_t>(fim);
+    return 0;
+}

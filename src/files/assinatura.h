@@ -30,4 +30,9 @@ int VerifySignature(FILE *arquivo, uint64_t comprimento, const char *esperado256
 // does not match.
 int VerificaAssinaturaFinal(FILE *arquivo, uint64_t tamanho);
 
+// Opens a signed input file and checks its trailer: 0 with the open file
+// and its size, 1 when it cannot be opened or holds no trailer, 6 when the
+// trailer does not match (the file is closed on every failure).
+int AbreEntradaAssinada(const char *caminho, FILE **arquivo, uint64_t *tamanho);
+
 #endif

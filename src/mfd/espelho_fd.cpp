@@ -31,11 +31,6 @@ struct EstadoEspelhoFD {
 EstadoEspelhoFD M;
 char TextoGuardadoFD[TAMANHO_TEXTO_GUARDADO];
 
-void ColocaRotulo(size_t coluna, const char *rotulo)
-{
-    ColocaTexto(coluna, rotulo, std::strlen(rotulo));
-}
-
 bool Selecionado(const uint8_t *r)
 {
     switch (M.faixa[PARAM_TIPO]) {
@@ -260,18 +255,7 @@ int RodapeFD()
     ColocaTexto(27, d.modelo, 20);
     if ((r = EscreveLinha()) != 0)
         return r;
-    AjustaEstilo(2);
-    LimpaLinha();
-    ColocaTexto(0, d.tipo, 7);
-    ColocaRotulo(10, "VERS\xC3O:");
-    char versao[8];
-    VersaoParaTexto(versao);
-    ColocaTexto(18, versao, 8);
-    ColocaRotulo(29, "ECF:");
-    ColocaTexto(34, d.numeroEcf, 3);
-    ColocaRotulo(39, "LJ:");
-    ColocaTexto(43, d.numeroLoja, 4);
-    if ((r = EscreveLinha()) != 0)
+    if ((r = LinhaTipoVersaoECF()) != 0)
         return r;
     LimpaLinha();
     char gt[18];
@@ -339,22 +323,12 @@ int EscreveEspelhoFD(FILE *entrada, uint64_t tamanho, const char *saida,
 int GeraEspelhoFD(const char *entrada, const char *saida, const uint8_t *registro29,
                   bool comParametros)
 {
-    FILE *f = std::fopen(entrada, "rb");
-    if (f == nullptr)
-        return 1;
-    long tamanho = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0)
-        tamanho = std::ftell(f);
-    if (tamanho < static_cast<long>(TAMANHO_LINHA_EAD)) {
-        std::fclose(f);
-        return 1;
-    }
-    int r = VerificaAssinaturaFinal(f, static_cast<uint64_t>(tamanho));
-    if (r != 0) {
-        std::fclose(f);
-        return r == 6 ? 6 : 1;
-    }
-    r = EscreveEspelhoFD(f, static_cast<uint64_t>(tamanho), saida, registro29, comParametros);
+    FILE *f = nullptr;
+    uint64_t tamanho = 0;
+    int r = AbreEntradaAssinada(entrada, &f, &tamanho);
+    if (r != 0)
+        return r;
+    r = EscreveEspelhoFD(f, tamanho, saida, registro29, comParametros);
     std::fclose(f);
     if (r != 0)
         return r;

@@ -52,7 +52,7 @@ void ColocaTexto(size_t coluna, const char *texto, size_t n)
     std::memcpy(LinhaTexto + coluna, texto, n);
 }
 
-static void ColocaRotulo(size_t coluna, const char *rotulo)
+void ColocaRotulo(size_t coluna, const char *rotulo)
 {
     ColocaTexto(coluna, rotulo, std::strlen(rotulo));
 }
@@ -135,6 +135,22 @@ static void ColocaDataHora(size_t coluna, const DataHora &d)
     ColocaTexto(coluna, texto, sizeof texto);
 }
 
+int LinhaTipoVersaoECF()
+{
+    AjustaEstilo(2);
+    LimpaLinha();
+    char versao[8];
+    VersaoParaTexto(versao);
+    ColocaTexto(0, Identificacao.tipo, 7);
+    ColocaRotulo(10, "VERS\xC3" "O:");
+    ColocaTexto(18, versao, 8);
+    ColocaRotulo(29, "ECF:");
+    ColocaTexto(34, Identificacao.numeroEcf, 3);
+    ColocaRotulo(39, "LJ:");
+    ColocaTexto(43, Identificacao.numeroLoja, 4);
+    return EscreveLinha();
+}
+
 int RodapeECF()
 {
     int r = LinhaSeparadora();
@@ -147,17 +163,7 @@ int RodapeECF()
     if ((r = EscreveLinha()) != 0)
         return r;
 
-    LimpaLinha();
-    char versao[8];
-    VersaoParaTexto(versao);
-    ColocaTexto(0, Identificacao.tipo, 7);
-    ColocaRotulo(10, "VERS\xC3" "O:");
-    ColocaTexto(18, versao, 8);
-    ColocaRotulo(29, "ECF:");
-    ColocaTexto(34, Identificacao.numeroEcf, 3);
-    ColocaRotulo(39, "LJ:");
-    ColocaTexto(43, Identificacao.numeroLoja, 4);
-    if ((r = EscreveLinha()) != 0)
+    if ((r = LinhaTipoVersaoECF()) != 0)
         return r;
 
     LimpaLinha();

@@ -53,12 +53,17 @@ void AjustaEstilo(uint8_t estilo);
 unsigned LarguraLinha();
 // Copies n characters into LinhaTexto at coluna, cut at the buffer's end.
 void ColocaTexto(size_t coluna, const char *texto, size_t n);
+// Copies a NUL-terminated label into LinhaTexto at coluna.
+void ColocaRotulo(size_t coluna, const char *rotulo);
 int EscreveLinha();
 int EscreveTexto(const char *texto, size_t n);
 int LinhaSeparadora();
 int AcrescentaBR(size_t coluna);
 void VersaoParaTexto(char *destino8);
 void GTCodificado(char *destino18);
+// The footer line with the ECF type, software version, ECF and store
+// numbers (style 2), shared by both mirrors' closing blocks.
+int LinhaTipoVersaoECF();
 int RodapeECF();
 int CabecalhoUsuario(const LinhaPreformatada *linhas, bool comLinhas,
                      const char *cnpj, const char *ie, const char *im);

@@ -1041,23 +1041,13 @@ int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int
 {
     if (lista != nullptr)
         lista->Release();
-    FILE *f = std::fopen(entrada, "rb");
-    if (f == nullptr)
-        return 1;
-    long tamanho = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0)
-        tamanho = std::ftell(f);
-    if (tamanho < static_cast<long>(TAMANHO_LINHA_EAD)) {
-        std::fclose(f);
-        return 1;
-    }
-    int r = VerificaAssinaturaFinal(f, static_cast<uint64_t>(tamanho));
-    if (r != 0) {
-        std::fclose(f);
-        return r == 6 ? 6 : 1;
-    }
+    FILE *f = nullptr;
+    uint64_t tamanho = 0;
+    int r = AbreEntradaAssinada(entrada, &f, &tamanho);
+    if (r != 0)
+        return r;
     bool escrito = false;
-    r = EscreveRegistrosFD(f, static_cast<uint64_t>(tamanho), saida, lista, modo, &escrito);
+    r = EscreveRegistrosFD(f, tamanho, saida, lista, modo, &escrito);
     std::fclose(f);
     if (r != 0 || !escrito)
         return r;
