@@ -349,7 +349,7 @@ int GeradorEspelhoLMF(const char *arquivoMF, const char *saida, const char *tipo
 {
     if (MapeiaMF(arquivoMF) != 0)
         return 1;
-    ArquivoSaida out;
+    static ArquivoSaida out;
     if (AbreSaida(&out, saida, true) != 0) {
         DesmapeiaMF();
         return 2;
@@ -359,7 +359,9 @@ int GeradorEspelhoLMF(const char *arquivoMF, const char *saida, const char *tipo
     SaidaEspelho = nullptr;
     DesmapeiaMF();
     // A failed write counts as a failure of the mirror: a cut file is never signed.
-    if (FechaSaida(&out) != 0 || r != 0)
+    if (r != 0) {
+        FechaSaida(&out);
         return 3;
-    return AppendSignatureLine(saida) == 0 ? 0 : 3;
+    }
+    return FechaEAssinaSaida(&out, saida) == 0 ? 0 : 3;
 }

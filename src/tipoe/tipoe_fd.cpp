@@ -1168,6 +1168,9 @@ int EscreveListas(ArquivoSaida *out)
     return 0;
 }
 
+int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
+              bool *escrito, bool assina);
+
 }  // namespace
 
 unsigned EstornosDescartadosFD()
@@ -1185,15 +1188,23 @@ int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int
     if (r != 0)
         return r;
     bool escrito = false;
-    r = EscreveRegistrosFD(f, tamanho, saida, lista, modo, &escrito);
+    r = Registros(f, tamanho, saida, lista, modo, &escrito, true);
     std::fclose(f);
-    if (r != 0 || !escrito)
-        return r;
-    return AppendSignatureLine(saida) == 0 ? 0 : 1;
+    return r;
 }
 
 int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
                        bool *escrito)
+{
+    return Registros(f, tamanho, saida, lista, modo, escrito, false);
+}
+
+namespace {
+
+// The records of the stream; the file written here (alone and reduction
+// modes) is closed with its signature line when assina is set.
+int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
+              bool *escrito, bool assina)
 {
     *escrito = false;
     ItemList local;
@@ -1221,7 +1232,7 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
     if (inicio >= fim)
         return 0;
     bool combinado = (E.flags & 0xF0) == SAIDA_COMBINADA;
-    ArquivoSaida out;
+    static ArquivoSaida out;
     if (AbreSaida(&out, saida, true, combinado) != 0)
         return 1;
     E.podeDespejar = !combinado;
@@ -1267,7 +1278,9 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
         }
         return FechaSaida(&out) == 0 ? 0 : 1;
     }
-    if (FechaSaida(&out) != 0 && falha == 0)
+    if (falha != 0)
+        FechaSaida(&out);
+    else if ((assina ? FechaEAssinaSaida(&out, saida) : FechaSaida(&out)) != 0)
         falha = 1;
     if (falha != 0) {
         // What was written is not the whole file: none is left behind.
@@ -1277,6 +1290,8 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
     *escrito = true;
     return 0;
 }
+
+}  // namespace
 
 void DefineOrcamentoFD(size_t bytes)
 {

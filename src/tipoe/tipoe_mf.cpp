@@ -499,9 +499,9 @@ int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool
     int r = Registros(fila, combinado);
     DesmapeiaMF();
     // A failed write leaves a file that is not signed.
-    if (FechaSaida(&G.out) != 0 && r == 0)
-        r = 2;
-    if (r != 0)
+    if (r != 0) {
+        FechaSaida(&G.out);
         return r;
-    return AppendSignatureLine(saida) == 0 ? 0 : 2;
+    }
+    return FechaEAssinaSaida(&G.out, saida) == 0 ? 0 : 2;
 }
