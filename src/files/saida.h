@@ -19,13 +19,22 @@ struct ArquivoSaida {
     bool texto;    // "\n" written as "\r\n"
     bool erro;     // a write failed since the file was opened
     bool inteiro;  // the file was created here: the digest covers all of it
+    bool paralelo; // the digest runs on a thread of its own (DigestoEmParalelo)
     Md5Contexto md5;
-    size_t usado;  // bytes waiting in the buffer
+    uint8_t *atual;     // with paralelo, the one of the thread's pair being filled
+    size_t capacidade;
+    size_t usado;       // bytes waiting in the buffer being filled
     uint8_t buffer[TAMANHO_BUFFER_SAIDA];
 };
 
 // Opens (creating or truncating, or appending) an output file.  0 or 1.
 int AbreSaida(ArquivoSaida *s, const char *caminho, bool texto, bool acrescenta = false);
+
+// For a large output (the converters): the digest of each full buffer is
+// computed on a second thread while the buffer is written and the next one
+// filled.  One such file at a time; when no thread can be started the
+// digest simply runs in line.  Call right after AbreSaida.
+void DigestoEmParalelo(ArquivoSaida *s);
 
 // The one write routine of downloads and text files.  A length of 0 does
 // nothing.  A failed write is remembered and reported by FechaSaida.

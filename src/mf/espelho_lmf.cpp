@@ -354,6 +354,7 @@ int GeradorEspelhoLMF(const char *arquivoMF, const char *saida, const char *tipo
         DesmapeiaMF();
         return 2;
     }
+    DigestoEmParalelo(&out);
     SaidaEspelho = &out;
     int r = Gera(tipo, faixa, inicio, fim);
     SaidaEspelho = nullptr;

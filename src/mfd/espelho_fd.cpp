@@ -289,6 +289,7 @@ int Espelho(FILE *entrada, uint64_t tamanho, const char *saida, const uint8_t *r
     static ArquivoSaida out;
     if (AbreSaida(&out, saida, true) != 0)
         return 1;
+    DigestoEmParalelo(&out);
     SaidaEspelho = &out;
     AjustaEstilo(0);
 

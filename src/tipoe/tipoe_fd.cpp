@@ -1236,6 +1236,8 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
     if (AbreSaida(&out, saida, true, combinado) != 0)
         return 1;
     E.podeDespejar = !combinado;
+    if (!combinado)
+        DigestoEmParalelo(&out);
 
     static LeitorFD leitor;
     AbreLeitorFD(&leitor, f, inicio, fim);

@@ -500,6 +500,8 @@ int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool
         DesmapeiaMF();
         return 2;
     }
+    if (!combinado)
+        DigestoEmParalelo(&G.out);
     int r = Registros(fila, combinado);
     DesmapeiaMF();
     // A failed write leaves a file that is not signed.

@@ -196,16 +196,28 @@ TEST_F(Nomes, SignedCloseEqualsSigningTheFileReadBack)
         texto += linha + "\n";
         disco += linha + "\r\n";
     }
-    ArquivoSaida s;
-    ASSERT_EQ(AbreSaida(&s, "assinado.txt", true), 0);
-    for (size_t p = 0; p < texto.size(); p += 1 + p % 5000)
-        WriteOutput(&s, texto.data() + p, std::min(texto.size() - p, 1 + p % 5000));
-    ASSERT_EQ(FechaEAssinaSaida(&s, "assinado.txt"), 0);
     GravaArquivo("relido.txt", disco);
     ASSERT_EQ(AppendSignatureLine("relido.txt"), 0);
-    std::string assinado = LeArquivo("assinado.txt");
-    EXPECT_EQ(assinado.size(), disco.size() + TAMANHO_LINHA_EAD);
-    EXPECT_EQ(assinado, LeArquivo("relido.txt"));
+    static ArquivoSaida s;
+    // The digest in line, and on its own thread (twice: the thread ends
+    // with each file).
+    for (int paralelo = 0; paralelo < 3; ++paralelo) {
+        ASSERT_EQ(AbreSaida(&s, "assinado.txt", true), 0);
+        if (paralelo != 0)
+            DigestoEmParalelo(&s);
+        for (size_t p = 0; p < texto.size(); p += 1 + p % 5000)
+            WriteOutput(&s, texto.data() + p, std::min(texto.size() - p, 1 + p % 5000));
+        ASSERT_EQ(FechaEAssinaSaida(&s, "assinado.txt"), 0);
+        std::string assinado = LeArquivo("assinado.txt");
+        EXPECT_EQ(assinado.size(), disco.size() + TAMANHO_LINHA_EAD);
+        EXPECT_EQ(assinado, LeArquivo("relido.txt")) << "paralelo " << paralelo;
+    }
+    // Closed without a signature, the thread ends too.
+    ASSERT_EQ(AbreSaida(&s, "semlinha.txt", true), 0);
+    DigestoEmParalelo(&s);
+    WriteOutput(&s, texto.data(), texto.size());
+    ASSERT_EQ(FechaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("semlinha.txt"), disco);
 
     GravaArquivo("acrescido.bin", "inicio\n");
     ASSERT_EQ(AbreSaida(&s, "acrescido.bin", false, true), 0);
@@ -227,11 +239,15 @@ TEST_F(Nomes, FailedWriteIsNeverSigned)
 {
     if (!ExisteArquivo("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
-    ArquivoSaida s;
-    ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
-    std::string grande(1 << 17, 'x');
-    WriteOutput(&s, grande.data(), grande.size());
-    EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
+    static ArquivoSaida s;
+    std::string grande(1 << 20, 'x');
+    for (int paralelo = 0; paralelo < 2; ++paralelo) {
+        ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
+        if (paralelo != 0)
+            DigestoEmParalelo(&s);
+        WriteOutput(&s, grande.data(), grande.size());
+        EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
+    }
     ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
     WriteOutput(&s, "x\n", 2);
     EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
