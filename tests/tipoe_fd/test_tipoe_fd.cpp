@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "common/construtor_fd.h"
 #include "common/util.h"
@@ -138,7 +139,13 @@ std::string E21(uint32_t coo, uint32_t ccf, uint32_t gnf, const std::string &mei
 // The variable that names the system's temporary directory.
 #if defined(_WIN32)
 const char kVariavelTemp[] = "TMP";
-void DefineVariavel(const char *nome, const char *valor) { _putenv_s(nome, valor); }
+void DefineVariavel(const char *nome, const char *valor)
+{
+    // "NOME=" with an empty value removes the variable.
+    static std::string atribuicao;
+    atribuicao = std::string(nome) + "=" + valor;
+    _putenv(atribuicao.c_str());
+}
 #else
 const char kVariavelTemp[] = "TMPDIR";
 void DefineVariavel(const char *nome, const char *valor)
