@@ -87,6 +87,10 @@ struct Despejo {
     char caminho[2 * TAMANHO_NOME + 300];
 };
 
+// The length of the records of each list (E19 has the layout of E14).
+constexpr size_t kTamanhoLista[N_LISTAS] = {TAM_E14, TAM_E15, TAM_E16, TAM_E17,
+                                            TAM_E18, TAM_E14, TAM_E20, TAM_E21};
+
 // Bytes a record costs in memory beyond its text: its list node and the
 // allocator's headers of both blocks.
 constexpr size_t CUSTO_NO = 48;
@@ -194,7 +198,7 @@ int Despeja()
             texto[n] = '\n';
             bool ok = std::fwrite(texto, 1, n + 1, d.arquivo) == n + 1;
             std::free(texto);
-            E.emMemoria -= n + 1 + CUSTO_NO;
+            E.emMemoria -= kTamanhoLista[l] + 1 + CUSTO_NO;
             if (g_falhaDespejo != 0 && ++E.gravadosDespejo == g_falhaDespejo)
                 ok = false;
             if (!ok) {
