@@ -42,9 +42,14 @@ int DigereInicio(FILE *f, uint64_t comprimento)
 
 void SignDigest(char *destino)
 {
+    AssinaDigesto(&g_md5, destino);
+}
+
+void AssinaDigesto(Md5Contexto *md5, char *destino)
+{
     uint8_t bloco[BYTES_CHAVE] = {};
     bloco[0] = 16;
-    Md5Final(&g_md5, bloco + 1);
+    Md5Final(md5, bloco + 1);
 
     uint8_t modulo[BYTES_CHAVE];
     ModuloPublico(modulo);

@@ -21,6 +21,10 @@ int SignFileBytes(FILE *arquivo, uint64_t comprimento, char *destino256);
 // Finishes the running digest and writes the 256 digits of the signature.
 void SignDigest(char *destino256);
 
+// The same over a digest of the caller's (the output writer's).
+struct Md5Contexto;
+void AssinaDigesto(Md5Contexto *md5, char *destino256);
+
 // 0 when the signature over the first comprimento bytes equals the 256
 // expected characters (all 256 compared), else 6.
 int VerifySignature(FILE *arquivo, uint64_t comprimento, const char *esperado256);

@@ -53,9 +53,7 @@ static int LeMemoria(ArquivoSaida *saida, uint8_t seletor, uint32_t tamanho)
 
 int FechaEAssinaDownload(ArquivoSaida *saida, const char *nome)
 {
-    if (FechaSaida(saida) != 0)
-        return 5;
-    return AppendSignatureLine(nome) == 0 ? 0 : 5;
+    return FechaEAssinaSaida(saida, nome) == 0 ? 0 : 5;
 }
 
 int DownloadFiscalMemory(uint8_t *registro29, int destino)

@@ -349,17 +349,20 @@ int GeradorEspelhoLMF(const char *arquivoMF, const char *saida, const char *tipo
 {
     if (MapeiaMF(arquivoMF) != 0)
         return 1;
-    ArquivoSaida out;
+    static ArquivoSaida out;
     if (AbreSaida(&out, saida, true) != 0) {
         DesmapeiaMF();
         return 2;
     }
+    DigestoEmParalelo(&out);
     SaidaEspelho = &out;
     int r = Gera(tipo, faixa, inicio, fim);
     SaidaEspelho = nullptr;
     DesmapeiaMF();
     // A failed write counts as a failure of the mirror: a cut file is never signed.
-    if (FechaSaida(&out) != 0 || r != 0)
+    if (r != 0) {
+        FechaSaida(&out);
         return 3;
-    return AppendSignatureLine(saida) == 0 ? 0 : 3;
+    }
+    return FechaEAssinaSaida(&out, saida) == 0 ? 0 : 3;
 }

@@ -270,8 +270,11 @@ int RodapeFD()
     return AcrescentaBR(43);
 }
 
-int EscreveEspelhoFD(FILE *entrada, uint64_t tamanho, const char *saida,
-                     const uint8_t *registro29, bool comParametros)
+namespace {
+
+// The mirror, closed with its signature line when assina is set.
+int Espelho(FILE *entrada, uint64_t tamanho, const char *saida, const uint8_t *registro29,
+            bool comParametros, bool assina)
 {
     std::memset(Identificacao.linhas, 0, sizeof Identificacao.linhas);
     std::memset(Identificacao.cnpj, 0, sizeof Identificacao.cnpj);
@@ -286,6 +289,7 @@ int EscreveEspelhoFD(FILE *entrada, uint64_t tamanho, const char *saida,
     static ArquivoSaida out;
     if (AbreSaida(&out, saida, true) != 0)
         return 1;
+    DigestoEmParalelo(&out);
     SaidaEspelho = &out;
     AjustaEstilo(0);
 
@@ -315,9 +319,21 @@ int EscreveEspelhoFD(FILE *entrada, uint64_t tamanho, const char *saida,
     if (falhaEscrita == 0 && M.rodapeArmado)
         falhaEscrita = RodapeFD();
     SaidaEspelho = nullptr;
-    if (FechaSaida(&out) != 0 || falhaEscrita != 0)
+    if (falhaEscrita != 0) {
+        FechaSaida(&out);
         return 1;
-    return 0;
+    }
+    if (assina)
+        return FechaEAssinaSaida(&out, saida) == 0 ? 0 : 1;
+    return FechaSaida(&out) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int EscreveEspelhoFD(FILE *entrada, uint64_t tamanho, const char *saida,
+                     const uint8_t *registro29, bool comParametros)
+{
+    return Espelho(entrada, tamanho, saida, registro29, comParametros, false);
 }
 
 int GeraEspelhoFD(const char *entrada, const char *saida, const uint8_t *registro29,
@@ -328,9 +344,7 @@ int GeraEspelhoFD(const char *entrada, const char *saida, const uint8_t *registr
     int r = AbreEntradaAssinada(entrada, &f, &tamanho);
     if (r != 0)
         return r;
-    r = EscreveEspelhoFD(f, tamanho, saida, registro29, comParametros);
+    r = Espelho(f, tamanho, saida, registro29, comParametros, true);
     std::fclose(f);
-    if (r != 0)
-        return r;
-    return AppendSignatureLine(saida) == 0 ? 0 : 1;
+    return r;
 }

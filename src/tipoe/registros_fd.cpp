@@ -8,9 +8,11 @@
 
 void PoeNumeroTipoE(char *destino, unsigned largura, uint64_t valor)
 {
-    uint8_t numero[8];
-    GravaNumero(numero, sizeof numero, valor);
-    FormataNumero(static_cast<uint8_t>(largura), destino, sizeof numero, numero, FORMATO_ZEROS);
+    // Right to left: the number's last largura digits, zeros before them.
+    for (unsigned i = largura; i > 0; --i) {
+        destino[i - 1] = static_cast<char>('0' + valor % 10);
+        valor /= 10;
+    }
 }
 
 void PoeTextoTipoE(char *destino, const uint8_t *texto, size_t n)

@@ -2,6 +2,7 @@
 #ifndef TALVOR_TIPOE_TIPOE_H
 #define TALVOR_TIPOE_TIPOE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -25,6 +26,16 @@ int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int
 // for the signature line was finished (alone and reduction modes).
 int EscreveRegistrosFD(FILE *entrada, uint64_t tamanho, const char *saida, ItemList *lista,
                        int modo, bool *escrito);
+
+// Memory the detail-tape generator keeps its gathered records in when it
+// writes the file itself (alone and reduction modes); past it they go to
+// temporary files.  Combined mode hands every record over in memory.
+constexpr size_t ORCAMENTO_PADRAO_FD = 8u << 20;
+void DefineOrcamentoFD(size_t bytes);
+
+// Test aid: the given record written to a temporary file (counted from 1)
+// fails as a full disk would; 0 turns it off.
+void FalhaDespejoFD(unsigned registro);
 
 // Refunds of the last run of GeraRegistrosFD that did not fit the 30 refund
 // slots of their document and were dropped.

@@ -3,15 +3,20 @@
 // E21, fills them as the binary records go by, copies the finished ones
 // into per-type lists and at the end joins the lists in their fixed order
 // (written and signed here, or handed to the fiscal-memory generator in
-// combined mode).
+// combined mode).  When the file is written here, the lists are kept within
+// a memory budget: past it, all but the last record of each list move to a
+// temporary file of that list, copied back into the output in type order.
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "files/assinatura.h"
 #include "files/item_list.h"
 #include "files/parametros.h"
+#include "files/nomes.h"
 #include "files/saida.h"
 #include "mfd/registro_fd.h"
+#include "platform/plataforma.h"
 #include "text/datas.h"
 #include "text/numeros.h"
 #include "tipoe/prefixo_tipoe.h"
@@ -75,6 +80,24 @@ struct DocumentoAberto {
 
 enum Lista { L_E14, L_E15, L_E16, L_E17, L_E18, L_E19, L_E20, L_E21, N_LISTAS };
 
+// The temporary file that holds the older records of one list, each as the
+// output gets it: its characters and a "\n".
+struct Despejo {
+    FILE *arquivo;
+    char caminho[2 * TAMANHO_NOME + 300];
+};
+
+// The length of the records of each list (E19 has the layout of E14).
+constexpr size_t kTamanhoLista[N_LISTAS] = {TAM_E14, TAM_E15, TAM_E16, TAM_E17,
+                                            TAM_E18, TAM_E14, TAM_E20, TAM_E21};
+
+// Bytes a record costs in memory beyond its text: its list node and the
+// allocator's headers of both blocks.
+constexpr size_t CUSTO_NO = 48;
+
+size_t g_orcamento = ORCAMENTO_PADRAO_FD;
+unsigned g_falhaDespejo = 0;   // test aid: the n-th record written to a temporary file fails
+
 struct EstadoTipoEFD {
     RegistrosTipoEFD r;
     uint8_t parametros[TAMANHO_PARAMETROS];
@@ -115,6 +138,11 @@ struct EstadoTipoEFD {
     char *ultimoE14;   // the E14 appended for the last cupom, if any
     char *ultimoE19;
     ItemList listas[N_LISTAS];
+    Despejo despejos[N_LISTAS];
+    size_t emMemoria;        // bytes held by the lists (records and their overhead)
+    bool podeDespejar;       // the records are written here, not handed over
+    bool falhaDespejo;       // a temporary file could not be created or written
+    unsigned gravadosDespejo;
 };
 
 EstadoTipoEFD E;
@@ -137,6 +165,98 @@ int Anexa(ItemList *lista, const char *registro, size_t tamanho, char **copia = 
     }
     if (copia != nullptr)
         *copia = bloco;
+    return 0;
+}
+
+// Moves all but the last record of every list to the list's temporary file
+// (the last ones may still change: a cupom cancelled after its end).  0, or
+// 1 with falhaDespejo set.
+int Despeja()
+{
+    for (int l = 0; l < N_LISTAS; ++l) {
+        ItemList &lista = E.listas[l];
+        if (lista.head == lista.tail)
+            continue;
+        Despejo &d = E.despejos[l];
+        if (d.arquivo == nullptr) {
+            if (CriaArquivoTemporario(d.caminho, sizeof d.caminho) != 0) {
+                E.falhaDespejo = true;
+                return 1;
+            }
+            d.arquivo = std::fopen(d.caminho, "w+b");
+            if (d.arquivo == nullptr) {
+                RemoveArquivo(d.caminho);
+                d.caminho[0] = '\0';
+                E.falhaDespejo = true;
+                return 1;
+            }
+            std::setvbuf(d.arquivo, nullptr, _IOFBF, 64 * 1024);
+        }
+        while (lista.head != lista.tail) {
+            char *texto = static_cast<char *>(lista.PopFront());
+            size_t n = std::strlen(texto);
+            texto[n] = '\n';
+            bool ok = std::fwrite(texto, 1, n + 1, d.arquivo) == n + 1;
+            std::free(texto);
+            E.emMemoria -= kTamanhoLista[l] + 1 + CUSTO_NO;
+            if (g_falhaDespejo != 0 && ++E.gravadosDespejo == g_falhaDespejo)
+                ok = false;
+            if (!ok) {
+                E.falhaDespejo = true;
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+// Anexa to one of the per-type lists, within the memory budget.  0, or
+// non-zero when memory or the temporary file failed.
+int AnexaLista(Lista l, const char *registro, size_t tamanho, char **copia = nullptr)
+{
+    if (Anexa(&E.listas[l], registro, tamanho, copia) != 0)
+        return 4;
+    E.emMemoria += tamanho + 1 + CUSTO_NO;
+    if (E.podeDespejar && E.emMemoria > g_orcamento)
+        return Despeja();
+    return 0;
+}
+
+// Closes and removes every temporary file.
+void FechaDespejos()
+{
+    for (Despejo &d : E.despejos) {
+        if (d.arquivo != nullptr) {
+            std::fclose(d.arquivo);
+            d.arquivo = nullptr;
+        }
+        if (d.caminho[0] != '\0') {
+            RemoveArquivo(d.caminho);
+            d.caminho[0] = '\0';
+        }
+    }
+}
+
+// Writes one list to the output: its temporary file, then what is still in
+// memory.  0, or 1 when the temporary file cannot be read back.
+int EscreveLista(ArquivoSaida *out, Lista l)
+{
+    Despejo &d = E.despejos[l];
+    if (d.arquivo != nullptr) {
+        static char pedaco[64 * 1024];
+        if (std::fflush(d.arquivo) != 0 || std::fseek(d.arquivo, 0, SEEK_SET) != 0)
+            return 1;
+        size_t lidos;
+        while ((lidos = std::fread(pedaco, 1, sizeof pedaco, d.arquivo)) > 0)
+            WriteOutput(out, pedaco, lidos);
+        if (std::ferror(d.arquivo))
+            return 1;
+    }
+    for (ItemListNode *n = E.listas[l].head; n != nullptr; n = n->next) {
+        const char *texto = static_cast<const char *>(n->item);
+        WriteOutput(out, texto, std::strlen(texto));
+        WriteOutput(out, "\n", 1);
+    }
     return 0;
 }
 
@@ -262,7 +382,7 @@ int DescarregaPagamentos()
                 e21[92] = 'N';
                 PoeRepetidoTipoE(e21 + 93, '0', 13);
             }
-            if (Anexa(&E.listas[L_E21], e21, TAM_E21) != 0)
+            if (AnexaLista(L_E21, e21, TAM_E21) != 0)
                 return 4;
         }
         for (unsigned i = 0; i < E.nEstornos; ++i) {
@@ -273,7 +393,7 @@ int DescarregaPagamentos()
             PoeNumeroTipoE(e21 + 79, 13, p.valor);
             e21[92] = 'S';
             PoeNumeroTipoE(e21 + 93, 13, p.estornado);
-            if (Anexa(&E.listas[L_E21], e21, TAM_E21) != 0)
+            if (AnexaLista(L_E21, e21, TAM_E21) != 0)
                 return 4;
         }
     }
@@ -413,7 +533,7 @@ int FechaDocumento(char *registro, TotaisDocumento *t, const uint64_t *slots, un
     t->percentualAcrescimo = 0;
     registro[122] = cancelado ? 'S' : 'N';
     *ultimo = nullptr;
-    if (E.NoIntervalo && Anexa(&E.listas[lista], registro, TAM_E14, ultimo) != 0)
+    if (E.NoIntervalo && AnexaLista(lista, registro, TAM_E14, ultimo) != 0)
         return 4;
     E.subtotalDado = false;
     E.descontoOuAcrescimoDado = false;
@@ -430,7 +550,7 @@ int FimCupom(bool cancelado)
         PoeNumeroTipoE(it.e15 + 209, 14, it.liquido);
         PoeNumeroTipoE(it.e15 + 193, 8, it.desconto);
         PoeNumeroTipoE(it.e15 + 201, 8, it.acrescimo);
-        if (E.NoIntervalo && Anexa(&E.listas[L_E15], it.e15, TAM_E15) != 0)
+        if (E.NoIntervalo && AnexaLista(L_E15, it.e15, TAM_E15) != 0)
             return 4;
     }
     return 0;
@@ -447,7 +567,7 @@ int FimComprovante(bool cancelado)
         PoeNumeroTipoE(it.e20 + 115, 13, it.liquido);
         PoeNumeroTipoE(it.e20 + 89, 13, it.desconto);
         PoeNumeroTipoE(it.e20 + 102, 13, it.acrescimo);
-        if (E.NoIntervalo && Anexa(&E.listas[L_E20], it.e20, TAM_E20) != 0)
+        if (E.NoIntervalo && AnexaLista(L_E20, it.e20, TAM_E20) != 0)
             return 4;
     }
     return 0;
@@ -470,7 +590,7 @@ int FimE16(const uint8_t *r)
 {
     std::memcpy(E.r.e16 + 74, NomeDocumentoE16(r[0]), 2);
     PoeDataHora(E.r.e16 + 76, E.r.e16 + 84, r);
-    if (E.NoIntervalo && Anexa(&E.listas[L_E16], E.r.e16, TAM_E16) != 0)
+    if (E.NoIntervalo && AnexaLista(L_E16, E.r.e16, TAM_E16) != 0)
         return 4;
     RestauraE16(E.r.e16);
     return 0;
@@ -484,7 +604,7 @@ int TotaisReducao()
             continue;
         PoeTextoTipoE(E.r.e17 + 52, reinterpret_cast<const uint8_t *>(t.nome), 15);
         std::memcpy(E.r.e17 + 67, t.valor, 13);
-        if (Anexa(&E.listas[L_E17], E.r.e17, TAM_E17) != 0)
+        if (AnexaLista(L_E17, E.r.e17, TAM_E17) != 0)
             return 4;
     }
     for (const EntradaNome &m : E.meios) {
@@ -492,12 +612,12 @@ int TotaisReducao()
             continue;
         PoeTextoTipoE(E.r.e18 + 52, reinterpret_cast<const uint8_t *>(m.nome), 15);
         std::memcpy(E.r.e18 + 67, m.valor, 13);
-        if (Anexa(&E.listas[L_E18], E.r.e18, TAM_E18) != 0)
+        if (AnexaLista(L_E18, E.r.e18, TAM_E18) != 0)
             return 4;
     }
     std::memcpy(E.r.e18 + 52, "TROCO          ", 15);
     std::memcpy(E.r.e18 + 67, E.troco, 13);
-    if (Anexa(&E.listas[L_E18], E.r.e18, TAM_E18) != 0)
+    if (AnexaLista(L_E18, E.r.e18, TAM_E18) != 0)
         return 4;
     PoeRepetidoTipoE(E.troco, '0', 13);
     return 0;
@@ -965,17 +1085,18 @@ int ProcessaRegistro(const uint8_t *r)
     return 0;
 }
 
-void LiberaListas(ItemList *saida)
-{
-    for (ItemList &l : E.listas)
-        l.Release();
-    saida->Release();
-}
-
 void IniciaEstado(uint8_t flags)
 {
     for (ItemList &l : E.listas)
         l.Init();
+    for (Despejo &d : E.despejos) {
+        d.arquivo = nullptr;
+        d.caminho[0] = '\0';
+    }
+    E.emMemoria = 0;
+    E.podeDespejar = false;
+    E.falhaDespejo = false;
+    E.gravadosDespejo = 0;
     std::memset(E.aliquotas, 0, sizeof E.aliquotas);
     std::memset(E.naoFiscais, 0, sizeof E.naoFiscais);
     std::memset(E.meios, 0, sizeof E.meios);
@@ -1006,29 +1127,53 @@ void IniciaEstado(uint8_t flags)
     std::memcpy(E.r.e01 + 95, "000", 3);
 }
 
-// The end of the stream: closing fields of E01, the last payments, and the
-// lists joined in their order into the output list.  0 or 4.
-int JuntaListas(ItemList *saida)
+// The end of the stream: closing fields of E01 and the last payments.  0,
+// or non-zero when they could not be kept.
+int FechaFluxo()
 {
     std::memcpy(E.r.e01 + 112, "MFD", 3);
     std::memcpy(E.r.e01 + 143, "01.00.41", 8);
     std::memcpy(E.r.e01 + 151, "AC1704 01.00.00", 15);
-    if (DescarregaPagamentos() != 0)
-        return 4;
+    return DescarregaPagamentos();
+}
+
+// The lists in their order after E01 and E02: a captured reduction keeps no
+// E17 to E21.
+int UltimaLista()
+{
+    return (E.flags & 0xF0) == SAIDA_REDUCAO ? L_E16 : L_E21;
+}
+
+// Combined mode: the records joined in their order into the output list.
+// 0 or 4.
+int JuntaListas(ItemList *saida)
+{
     if (Anexa(saida, E.r.e01, TAM_E01) != 0 || Anexa(saida, E.r.e02, TAM_E02) != 0)
         return 4;
-    saida->AppendList(&E.listas[L_E14]);
-    saida->AppendList(&E.listas[L_E15]);
-    saida->AppendList(&E.listas[L_E16]);
-    if ((E.flags & 0xF0) != SAIDA_REDUCAO) {
-        for (int l = L_E17; l <= L_E21; ++l)
-            saida->AppendList(&E.listas[l]);
-    }
-    // A captured reduction keeps no E17 to E21: what was gathered is freed.
+    for (int l = L_E14; l <= UltimaLista(); ++l)
+        saida->AppendList(&E.listas[l]);
     for (ItemList &l : E.listas)
         l.Release();
     return 0;
 }
+
+// Alone and reduction modes: E01, E02 and the lists written in their order.
+// 0, or 1 when a temporary file cannot be read back.
+int EscreveListas(ArquivoSaida *out)
+{
+    for (const char *texto : {E.r.e01, E.r.e02}) {
+        WriteOutput(out, texto, std::strlen(texto));
+        WriteOutput(out, "\n", 1);
+    }
+    for (int l = L_E14; l <= UltimaLista(); ++l) {
+        if (EscreveLista(out, static_cast<Lista>(l)) != 0)
+            return 1;
+    }
+    return 0;
+}
+
+int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
+              bool *escrito, bool assina);
 
 }  // namespace
 
@@ -1047,15 +1192,23 @@ int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int
     if (r != 0)
         return r;
     bool escrito = false;
-    r = EscreveRegistrosFD(f, tamanho, saida, lista, modo, &escrito);
+    r = Registros(f, tamanho, saida, lista, modo, &escrito, true);
     std::fclose(f);
-    if (r != 0 || !escrito)
-        return r;
-    return AppendSignatureLine(saida) == 0 ? 0 : 1;
+    return r;
 }
 
 int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
                        bool *escrito)
+{
+    return Registros(f, tamanho, saida, lista, modo, escrito, false);
+}
+
+namespace {
+
+// The records of the stream; the file written here (alone and reduction
+// modes) is closed with its signature line when assina is set.
+int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int modo,
+              bool *escrito, bool assina)
 {
     *escrito = false;
     ItemList local;
@@ -1083,9 +1236,12 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
     if (inicio >= fim)
         return 0;
     bool combinado = (E.flags & 0xF0) == SAIDA_COMBINADA;
-    ArquivoSaida out;
+    static ArquivoSaida out;
     if (AbreSaida(&out, saida, true, combinado) != 0)
         return 1;
+    E.podeDespejar = !combinado;
+    if (!combinado)
+        DigestoEmParalelo(&out);
 
     static LeitorFD leitor;
     AbreLeitorFD(&leitor, f, inicio, fim);
@@ -1109,24 +1265,46 @@ int EscreveRegistrosFD(FILE *f, uint64_t tamanho, const char *saida, ItemList *l
         if (FimDoFluxoFD(&leitor))
             break;
     }
-    if (falha == 0)
+    if (falha == 0 && FechaFluxo() != 0)
+        falha = 4;
+    if (falha == 0 && !combinado && EscreveListas(&out) != 0)
+        falha = 1;
+    if (falha == 0 && combinado)
         falha = JuntaListas(lista);
-    if (falha != 0) {
-        LiberaListas(lista);
+    if (E.falhaDespejo)
+        falha = 1;
+    FechaDespejos();
+    for (ItemList &l : E.listas)
+        l.Release();
+    if (combinado) {
+        if (falha != 0) {
+            lista->Release();
+            FechaSaida(&out);
+            return falha;
+        }
+        return FechaSaida(&out) == 0 ? 0 : 1;
+    }
+    if (falha != 0)
         FechaSaida(&out);
+    else if ((assina ? FechaEAssinaSaida(&out, saida) : FechaSaida(&out)) != 0)
+        falha = 1;
+    if (falha != 0) {
+        // What was written is not the whole file: none is left behind.
+        RemoveArquivo(saida);
         return falha;
     }
-    if (combinado)
-        return FechaSaida(&out) == 0 ? 0 : 1;
-
-    for (ItemListNode *n = lista->head; n != nullptr; n = n->next) {
-        const char *texto = static_cast<const char *>(n->item);
-        WriteOutput(&out, texto, std::strlen(texto));
-        WriteOutput(&out, "\n", 1);
-    }
-    lista->Release();
-    if (FechaSaida(&out) != 0)
-        return 1;
     *escrito = true;
     return 0;
+}
+
+}  // namespace
+
+void DefineOrcamentoFD(size_t bytes)
+{
+    g_orcamento = bytes;
+}
+
+void FalhaDespejoFD(unsigned registro)
+{
+    g_falhaDespejo = registro;
 }

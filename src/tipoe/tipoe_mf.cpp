@@ -327,24 +327,32 @@ bool NaFaixa(const uint8_t *r)
     }
 }
 
-int Enfileira(ItemList *fila, const char *e)
+// The E13 records wait, 72 characters each, in one growing block until the
+// E12 records are written.
+struct FilaE13 {
+    char *dados;
+    size_t registros;
+    size_t capacidade;   // in records
+};
+
+int Enfileira(FilaE13 *fila, const char *e)
 {
-    char *copia = static_cast<char *>(std::malloc(73));
-    if (copia == nullptr)
-        return ERRO_MEMORIA;
-    std::memcpy(copia, e, 72);
-    copia[72] = '\0';
-    if (fila->Append(copia) != 0) {
-        std::free(copia);
-        return ERRO_MEMORIA;
+    if (fila->registros == fila->capacidade) {
+        size_t nova = fila->capacidade == 0 ? 4096 : 2 * fila->capacidade;
+        char *p = static_cast<char *>(std::realloc(fila->dados, nova * 72));
+        if (p == nullptr)
+            return ERRO_MEMORIA;
+        fila->dados = p;
+        fila->capacidade = nova;
     }
+    std::memcpy(fila->dados + 72 * fila->registros++, e, 72);
     return 0;
 }
 
 // The E13 records of a reduction, queued.  A taxed slot whose rate record
 // cannot be read (number above 200, erased or damaged record) is labelled
 // with "X" for its kind and "XXXX" for its rate.
-int E13(ItemList *fila, const uint8_t *r, unsigned usuario)
+int E13(FilaE13 *fila, const uint8_t *r, unsigned usuario)
 {
     char e[80];
     auto poe = [&](const char *rotulo, size_t offsetValor) {
@@ -393,8 +401,7 @@ int E13(ItemList *fila, const uint8_t *r, unsigned usuario)
 // E12 for every valid reduction of the range, the E13 records after them.
 int E12E13()
 {
-    ItemList fila;
-    fila.Init();
+    FilaE13 fila = {nullptr, 0, 0};
     int erro = 0;
     const size_t fim = FimReducoes();
     for (size_t p = PosicaoReducaoZ(1); p < fim && erro == 0; p += TAM_REDUCAO_Z) {
@@ -420,12 +427,9 @@ int E12E13()
         Escreve(e, 101);
         erro = E13(&fila, r, usuario);
     }
-    while (erro == 0 && fila.head != nullptr) {
-        char *texto = static_cast<char *>(fila.PopFront());
-        Escreve(texto, 72);
-        std::free(texto);
-    }
-    fila.Release();
+    for (size_t i = 0; erro == 0 && i < fila.registros; ++i)
+        Escreve(fila.dados + 72 * i, 72);
+    std::free(fila.dados);
     return erro;
 }
 
@@ -496,12 +500,14 @@ int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool
         DesmapeiaMF();
         return 2;
     }
+    if (!combinado)
+        DigestoEmParalelo(&G.out);
     int r = Registros(fila, combinado);
     DesmapeiaMF();
     // A failed write leaves a file that is not signed.
-    if (FechaSaida(&G.out) != 0 && r == 0)
-        r = 2;
-    if (r != 0)
+    if (r != 0) {
+        FechaSaida(&G.out);
         return r;
-    return AppendSignatureLine(saida) == 0 ? 0 : 2;
+    }
+    return FechaEAssinaSaida(&G.out, saida) == 0 ? 0 : 2;
 }

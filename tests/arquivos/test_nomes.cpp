@@ -2,12 +2,14 @@
 // back from files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <regex>
 #include <string>
 
 #include "common/util.h"
+#include "files/assinatura.h"
 #include "files/nomes.h"
 #include "files/saida.h"
 
@@ -181,4 +183,72 @@ TEST_F(Nomes, FailedWriteIsReportedAtClose)
     std::string grande(1 << 16, 'x');
     WriteOutput(&s, grande.data(), grande.size());
     EXPECT_NE(FechaSaida(&s), 0);
+}
+
+// Closing with the signature line signs the digest the writer kept: the
+// same file as the body written whole and signed by reading it back, for a
+// text crossing the writer's buffer many times and for a file appended to.
+TEST_F(Nomes, SignedCloseEqualsSigningTheFileReadBack)
+{
+    std::string texto, disco;
+    for (unsigned i = 0; i < 20000; ++i) {
+        std::string linha = "linha " + std::to_string(i * 7919u % 100003u) + std::string(i % 37, 'z');
+        texto += linha + "\n";
+        disco += linha + "\r\n";
+    }
+    GravaArquivo("relido.txt", disco);
+    ASSERT_EQ(AppendSignatureLine("relido.txt"), 0);
+    static ArquivoSaida s;
+    // The digest in line, and on its own thread (twice: the thread ends
+    // with each file).
+    for (int paralelo = 0; paralelo < 3; ++paralelo) {
+        ASSERT_EQ(AbreSaida(&s, "assinado.txt", true), 0);
+        if (paralelo != 0)
+            DigestoEmParalelo(&s);
+        for (size_t p = 0; p < texto.size(); p += 1 + p % 5000)
+            WriteOutput(&s, texto.data() + p, std::min(texto.size() - p, 1 + p % 5000));
+        ASSERT_EQ(FechaEAssinaSaida(&s, "assinado.txt"), 0);
+        std::string assinado = LeArquivo("assinado.txt");
+        EXPECT_EQ(assinado.size(), disco.size() + TAMANHO_LINHA_EAD);
+        EXPECT_EQ(assinado, LeArquivo("relido.txt")) << "paralelo " << paralelo;
+    }
+    // Closed without a signature, the thread ends too.
+    ASSERT_EQ(AbreSaida(&s, "semlinha.txt", true), 0);
+    DigestoEmParalelo(&s);
+    WriteOutput(&s, texto.data(), texto.size());
+    ASSERT_EQ(FechaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("semlinha.txt"), disco);
+
+    GravaArquivo("acrescido.bin", "inicio\n");
+    ASSERT_EQ(AbreSaida(&s, "acrescido.bin", false, true), 0);
+    WriteOutput(&s, "fim\n", 4);
+    ASSERT_EQ(FechaEAssinaSaida(&s, "acrescido.bin"), 0);
+    GravaArquivo("acrescido2.bin", "inicio\nfim\n");
+    ASSERT_EQ(AppendSignatureLine("acrescido2.bin"), 0);
+    EXPECT_EQ(LeArquivo("acrescido.bin"), LeArquivo("acrescido2.bin"));
+
+    // An empty body is signed too.
+    ASSERT_EQ(AbreSaida(&s, "vazio.txt", true), 0);
+    ASSERT_EQ(FechaEAssinaSaida(&s, "vazio.txt"), 0);
+    GravaArquivo("vazio2.txt", "");
+    ASSERT_EQ(AppendSignatureLine("vazio2.txt"), 0);
+    EXPECT_EQ(LeArquivo("vazio.txt"), LeArquivo("vazio2.txt"));
+}
+
+TEST_F(Nomes, FailedWriteIsNeverSigned)
+{
+    if (!ExisteArquivo("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    static ArquivoSaida s;
+    std::string grande(1 << 20, 'x');
+    for (int paralelo = 0; paralelo < 2; ++paralelo) {
+        ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
+        if (paralelo != 0)
+            DigestoEmParalelo(&s);
+        WriteOutput(&s, grande.data(), grande.size());
+        EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
+    }
+    ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
+    WriteOutput(&s, "x\n", 2);
+    EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
 }

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "common/construtor_fd.h"
 #include "common/util.h"
 #include "files/item_list.h"
+#include "platform/plataforma.h"
 #include "talvor/ecf.h"
 #include "tipoe/tipoe.h"
 #include "tipoe_fd/esperado_tipoe.h"
@@ -134,6 +136,51 @@ std::string E21(uint32_t coo, uint32_t ccf, uint32_t gnf, const std::string &mei
     return r.s;
 }
 
+// The variable that names the system's temporary directory.
+#if defined(_WIN32)
+const char kVariavelTemp[] = "TMP";
+void DefineVariavel(const char *nome, const char *valor)
+{
+    // "NOME=" with an empty value removes the variable.
+    static std::string atribuicao;
+    atribuicao = std::string(nome) + "=" + valor;
+    _putenv(atribuicao.c_str());
+}
+#else
+const char kVariavelTemp[] = "TMPDIR";
+void DefineVariavel(const char *nome, const char *valor)
+{
+    if (valor[0] != '\0')
+        setenv(nome, valor, 1);
+    else
+        unsetenv(nome);
+}
+#endif
+
+// Temporary files go to a directory of the test while it lives; the
+// budget and the failure aid are put back at its end.
+class TemporariosDoTeste {
+public:
+    explicit TemporariosDoTeste(const std::string &dir) : dir_(dir)
+    {
+        const char *t = std::getenv(kVariavelTemp);
+        if (t != nullptr)
+            anterior_ = t;
+        CriaDiretorio(dir.c_str());
+        DefineVariavel(kVariavelTemp, dir.c_str());
+    }
+    ~TemporariosDoTeste()
+    {
+        DefineVariavel(kVariavelTemp, anterior_.c_str());
+        DefineOrcamentoFD(ORCAMENTO_PADRAO_FD);
+        FalhaDespejoFD(0);
+    }
+    size_t Restantes() const { return ListaDiretorio(dir_).size(); }
+
+private:
+    std::string dir_, anterior_;
+};
+
 class TipoEFD : public DiretorioTemporario {
 protected:
     // Runs the generator (after the signature check) over a file made of
@@ -195,6 +242,14 @@ TEST_F(TipoEFD, CupomComprovanteAndReducaoZ)
         .FimDocumento(0xA3, kDia2c);
     std::string texto;
     ASSERT_EQ(Gera(ParametrosFD(kSerie, 3) + c.Fluxo(), MODO_FD_SOZINHO, &texto), 0);
+    // With a budget of one byte every record but the last of each list goes
+    // through a temporary file: the same file.
+    TemporariosDoTeste temporarios(dir_ + "/temporarios");
+    DefineOrcamentoFD(1);
+    std::string comOrcamento;
+    ASSERT_EQ(Gera(ParametrosFD(kSerie, 3) + c.Fluxo(), MODO_FD_SOZINHO, &comOrcamento), 0);
+    EXPECT_EQ(comOrcamento, texto);
+    EXPECT_EQ(temporarios.Restantes(), 0u);
 
     RegE e14 = E14Base(50, 100, "20070315");
     e14.Em(66, Zeros(21449, 14)).Em(80, Zeros(1000, 13)).Em(108, Zeros(20449, 14))
@@ -241,6 +296,11 @@ TEST_F(TipoEFD, CupomComprovanteAndReducaoZ)
 // subtotal.
 TEST_F(TipoEFD, PercentagesCancellationsAndBuyerOfItsOwnDocument)
 {
+    // A cupom cancelled after its end changes its record after it was
+    // gathered: also when the records before it went to temporary files.
+    TemporariosDoTeste temporarios(dir_ + "/temporarios");
+    for (size_t orcamento : {ORCAMENTO_PADRAO_FD, size_t{1}}) {
+    DefineOrcamentoFD(orcamento);
     ConstrutorFD c;
     Identificacao(c);
     c.InicioCupom(kDia1, 200, 60)
@@ -284,6 +344,86 @@ TEST_F(TipoEFD, PercentagesCancellationsAndBuyerOfItsOwnDocument)
     EXPECT_EQ(linhas[2], a.s);
     EXPECT_EQ(linhas[3], b.s);
     EXPECT_EQ(linhas[7], e19.s);
+    EXPECT_EQ(temporarios.Restantes(), 0u);
+    }
+}
+
+// A long stream of every kind of document, with cancellations after the
+// end of cupons and comprovantes and reductions: the same file whatever the
+// budget, the temporary files gone; a failing temporary file fails the run
+// with no file left, signed or not.
+TEST_F(TipoEFD, MemoryBudgetGivesTheSameFileAndFailsWhole)
+{
+    ConstrutorFD c;
+    Identificacao(c);
+    uint32_t coo = 1, ccf = 1, gnf = 1;
+    for (uint16_t dia = 0; dia < 6; ++dia) {
+        for (unsigned k = 0; k < 60; ++k) {
+            c.InicioCupom(kDia1, coo++, ccf++);
+            for (unsigned i = 1; i <= 1 + k % 5; ++i)
+                c.Item(static_cast<uint16_t>(i), "789" + std::to_string(i), 1000 + i, "UN", 100 * i,
+                       static_cast<uint8_t>(i % 2), 0, "PRODUTO " + std::to_string(k));
+            c.TotalizadorParcial(0x00, 100 * k).Pagamento(0, static_cast<uint8_t>(k % 2), 100 + k)
+                .FimDocumento(k % 7 == 3 ? 0xB1 : 0xA1, kDia1);
+            if (k % 9 == 4)
+                c.InicioCancelamentoCupom(kDia1b, coo++).FimDocumento(0xA8, kDia1b);
+            if (k % 11 == 5) {
+                c.InicioComprovante(kDia1b, coo++, gnf++).ItemNaoFiscal(1, 0, 250)
+                    .TotalNaoFiscal(0, 250).Pagamento(0, 0, 250).FimDocumento(0xA5, kDia1b);
+                if (k % 2 == 0)
+                    c.InicioCancelamentoComprovante(kDia1b, coo++).FimDocumento(0xAC, kDia1b);
+            }
+        }
+        c.InicioReducaoZ(kDia2c, coo++, static_cast<uint16_t>(dia + 1)).TotalPagamento(0, 1000)
+            .TotalNaoFiscal(0, 250).Troco(5).FimDocumento(0xA3, kDia2c);
+    }
+    const std::string fluxo = ParametrosFD(kSerie, 3) + c.Fluxo();
+    std::string inteiro;
+    ASSERT_EQ(Gera(fluxo, MODO_FD_SOZINHO, &inteiro), 0);
+    ASSERT_GT(inteiro.size(), 100000u);
+    EXPECT_NE(inteiro.find("\r\nE19"), std::string::npos);
+
+    TemporariosDoTeste temporarios(dir_ + "/temporarios");
+    for (size_t orcamento : {size_t{1}, size_t{700}, size_t{20000}}) {
+        DefineOrcamentoFD(orcamento);
+        std::string texto;
+        ASSERT_EQ(Gera(fluxo, MODO_FD_SOZINHO, &texto), 0);
+        EXPECT_EQ(texto, inteiro) << "budget " << orcamento;
+        EXPECT_EQ(temporarios.Restantes(), 0u);
+    }
+    // A captured reduction: E17 to E21 went to temporary files and are
+    // still left out.
+    std::string reducao;
+    DefineOrcamentoFD(ORCAMENTO_PADRAO_FD);
+    ASSERT_EQ(Gera(c.Fluxo(), MODO_FD_REDUCAO, &reducao), 0);
+    DefineOrcamentoFD(1);
+    std::string texto;
+    ASSERT_EQ(Gera(c.Fluxo(), MODO_FD_REDUCAO, &texto), 0);
+    EXPECT_EQ(texto, reducao);
+    EXPECT_EQ(texto.find("\r\nE21"), std::string::npos);
+
+    // The whole generator over a signed input: a temporary file that fails
+    // half-way, or cannot be made, gives an error and no output file.
+    if (!AssinaturaDisponivel())
+        GTEST_SKIP() << "signing not available in this build";
+    ASSERT_TRUE(GravaComAssinatura("fita.MFD", fluxo));
+    for (unsigned falha : {1u, 500u}) {
+        FalhaDespejoFD(falha);
+        std::remove("saida.TXT");
+        EXPECT_EQ(GeraRegistrosFD("fita.MFD", "saida.TXT", nullptr, MODO_FD_SOZINHO), 1);
+        EXPECT_FALSE(ExisteArquivo("saida.TXT"));
+        EXPECT_EQ(temporarios.Restantes(), 0u);
+    }
+    FalhaDespejoFD(0);
+    DefineVariavel(kVariavelTemp, (dir_ + "/nao-existe").c_str());
+    EXPECT_EQ(GeraRegistrosFD("fita.MFD", "saida.TXT", nullptr, MODO_FD_SOZINHO), 1);
+    EXPECT_FALSE(ExisteArquivo("saida.TXT"));
+    // The default budget needs no temporary file: the signed file as ever.
+    DefineOrcamentoFD(ORCAMENTO_PADRAO_FD);
+    ASSERT_EQ(GeraRegistrosFD("fita.MFD", "saida.TXT", nullptr, MODO_FD_SOZINHO), 0);
+    std::string assinado = LeArquivo("saida.TXT");
+    ASSERT_EQ(assinado.size(), inteiro.size() + 259);
+    EXPECT_EQ(assinado.substr(0, inteiro.size()), inteiro);
 }
 
 // Only the documents in range give records; the payments are those of the
