@@ -7,10 +7,7 @@
 
 int CmdExpandir(int argc, char **argv)
 {
-    const Subcomando *s = &kSubcomandos[0];
-    for (unsigned i = 0; i < kNumSubcomandos; ++i)
-        if (std::strcmp(kSubcomandos[i].nome, "expandir") == 0)
-            s = &kSubcomandos[i];
+    const Subcomando *s = &Comando("expandir");
     if (argc != 2)
         return ErroDeUso(*s, "informe o arquivo comprimido e o arquivo de saída");
     int r = ExpandCapture(argv[0], argv[1]);
