@@ -9,7 +9,7 @@
 int CmdAssinar(int argc, char **argv)
 {
     if (argc != 1)
-        return ErroDeUso(Comando("assinar"), "informe um arquivo");
+        return ErroDeUso(Comando("assinar"), argc == 0 ? "informe um arquivo" : "argumentos demais");
     if (AppendSignatureLine(argv[0]) != 0) {
         std::fprintf(stderr, "talvor assinar: não foi possível assinar %s\n", argv[0]);
         return 1;

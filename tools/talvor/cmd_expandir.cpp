@@ -9,7 +9,8 @@ int CmdExpandir(int argc, char **argv)
 {
     const Subcomando *s = &Comando("expandir");
     if (argc != 2)
-        return ErroDeUso(*s, "informe o arquivo comprimido e o arquivo de saída");
+        return ErroDeUso(*s, argc < 2 ? "informe o arquivo comprimido e o arquivo de saída"
+                                      : "argumentos demais");
     int r = ExpandCapture(argv[0], argv[1]);
     const char *significado = r == 0    ? "expandido"
                               : r == 1  ? "um dos arquivos não pôde ser aberto ou gravado"

@@ -52,7 +52,8 @@ const Subcomando kSubcomandos[] = {
      "No Linux: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* existentes, as variáveis\n"
      "TALVOR_COM<n> definidas (a porta COMn usada por --porta) e /dev/hidraw*.\n"
      "No Windows: COM1 a COM256.\n"
-     "Exemplo: TALVOR_COM1=/dev/ttyUSB0 talvor portas\n"},
+     "Exemplo: talvor portas\n"
+     "(com TALVOR_COM1=/dev/ttyUSB0 no ambiente, lista COM1 em /dev/ttyUSB0)\n"},
     {"gera-espelhos", CmdGeraEspelhos, "gera o espelho da fita detalhe (MFD) em texto",
      "Uso: talvor gera-espelhos arquivo tipo [inicio fim]\n"
      "\n"
