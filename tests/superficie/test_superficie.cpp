@@ -65,6 +65,8 @@ TEST_F(Instalacao, InstalledFilesServeACHostProgram)
     EXPECT_TRUE(ExisteArquivo(prefixo + "/include/talvor/ecf.h"));
     EXPECT_TRUE(ExisteArquivo(libdir + "/pkgconfig/talvor.pc"));
     EXPECT_TRUE(ExisteArquivo(libdir + "/cmake/talvor/talvorConfig.cmake"));
+    EXPECT_TRUE(ExisteArquivo(prefixo + "/share/man/man1/talvor.1"));
+    EXPECT_TRUE(ExisteArquivo(prefixo + "/share/man/man1/talvor-sim.1"));
 
     GravaArquivo("hospedeiro.c",
                  "#include <talvor/ecf.h>\n"
