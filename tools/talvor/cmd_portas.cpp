@@ -45,7 +45,11 @@ int CmdPortas(int argc, char **)
     if (!l.cabecalhoHid) {
         if (l.seriais == 0)
             std::printf("  (nenhuma)\n");
+#if defined(_WIN32)
+        std::printf("Dispositivos USB HID (--porta COM0):\n  (não listados no Windows)\n");
+#else
         std::printf("Dispositivos USB HID (--porta COM0):\n  (nenhum)\n");
+#endif
     }
     return 0;
 }
