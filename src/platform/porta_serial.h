@@ -42,4 +42,15 @@ int PortaSerialLe(uint8_t *destino, size_t quantidade, size_t *lidos);
 // modem lines counts as DSR off.
 bool PortaSerialDSR();
 
+// The ports and devices the system shows, for a listing: each is handed to
+// recebe with its kind, the port name that opens it ("COM3"; empty when
+// none does), the device ("/dev/ttyS2", "\\Device\\Serial2") and a
+// description (the variable that maps it, the HID device's name; may be
+// empty).  Serial ports come first: the mapped ones, then the devices.
+enum TipoPortaListada { PORTA_LISTADA_SERIAL, PORTA_LISTADA_HID };
+typedef void (*RecebePortaListada)(TipoPortaListada tipo, const char *nome,
+                                   const char *dispositivo, const char *descricao,
+                                   void *contexto);
+void ListaPortas(RecebePortaListada recebe, void *contexto);
+
 #endif

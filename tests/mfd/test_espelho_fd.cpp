@@ -256,7 +256,7 @@ TEST_F(EspelhoFD, CommandLine)
 {
     std::string saida;
     EXPECT_EQ(Executa(std::string("\"") + TALVOR_CLI_PATH + "\" gera-espelhos 2>&1", &saida), 2);
-    EXPECT_NE(saida.find("uso: talvor gera-espelhos"), std::string::npos);
+    EXPECT_NE(saida.find("Uso: talvor gera-espelhos"), std::string::npos);
     EXPECT_EQ(Executa(std::string("\"") + TALVOR_CLI_PATH + "\" gera-espelhos nada.MFD 0 2>&1", &saida), 2);
     EXPECT_EQ(Executa(std::string("\"") + TALVOR_CLI_PATH + "\" gera-espelhos nada.MFD 2", &saida), 1);
     EXPECT_NE(saida.find("GeraEspelhos: resultado 1"), std::string::npos);

@@ -65,6 +65,8 @@ TEST_F(Instalacao, InstalledFilesServeACHostProgram)
     EXPECT_TRUE(ExisteArquivo(prefixo + "/include/talvor/ecf.h"));
     EXPECT_TRUE(ExisteArquivo(libdir + "/pkgconfig/talvor.pc"));
     EXPECT_TRUE(ExisteArquivo(libdir + "/cmake/talvor/talvorConfig.cmake"));
+    EXPECT_TRUE(ExisteArquivo(prefixo + "/share/man/man1/talvor.1"));
+    EXPECT_TRUE(ExisteArquivo(prefixo + "/share/man/man1/talvor-sim.1"));
 
     GravaArquivo("hospedeiro.c",
                  "#include <talvor/ecf.h>\n"
@@ -104,22 +106,4 @@ TEST_F(Instalacao, InstalledFilesServeACHostProgram)
               0)
         << saida;
     ASSERT_EQ(Executa("LD_LIBRARY_PATH='" + libdir + "' consumidor/build/hospedeiro", &saida), 0);
-}
-
-TEST(LinhaDeComando, HelpVersionAndUsageErrors)
-{
-    const std::string talvor = TALVOR_CLI_PATH;
-    std::string saida;
-    EXPECT_EQ(Executa(talvor + " --help", &saida), 0);
-    EXPECT_NE(saida.find("assinar"), std::string::npos);
-    EXPECT_NE(saida.find("verificar"), std::string::npos);
-    EXPECT_EQ(Executa(talvor + " --version", &saida), 0);
-    EXPECT_EQ(saida.rfind("talvor ", 0), 0u);
-    EXPECT_EQ(Executa(talvor + " nada 2>&1", &saida), 2);
-    EXPECT_NE(saida.find("subcomando desconhecido"), std::string::npos);
-    EXPECT_EQ(Executa(talvor + " 2>/dev/null", &saida), 2);
-    EXPECT_EQ(Executa(talvor + " assinar 2>&1", &saida), 2);
-    EXPECT_NE(saida.find("uso: talvor assinar"), std::string::npos);
-    EXPECT_EQ(Executa(talvor + " verificar --help", &saida), 0);
-    EXPECT_NE(saida.find("exemplo:"), std::string::npos);
 }

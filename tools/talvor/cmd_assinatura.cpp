@@ -1,25 +1,15 @@
 // talvor assinar, verificar and chave-publica.
 #include <cstdio>
-#include <string_view>
 
 #include "comandos.h"
 #include "files/assinatura.h"
 #include "files/chave_publica.h"
 #include "platform/plataforma.h"
 
-static const Subcomando &Comando(const char *nome)
-{
-    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
-        if (kSubcomandos[i].nome[0] == nome[0] && std::string_view(kSubcomandos[i].nome) == nome)
-            return kSubcomandos[i];
-    }
-    return kSubcomandos[0];
-}
-
 int CmdAssinar(int argc, char **argv)
 {
     if (argc != 1)
-        return ErroDeUso(Comando("assinar"), "informe um arquivo");
+        return ErroDeUso(Comando("assinar"), argc == 0 ? "informe um arquivo" : "argumentos demais");
     if (AppendSignatureLine(argv[0]) != 0) {
         std::fprintf(stderr, "talvor assinar: não foi possível assinar %s\n", argv[0]);
         return 1;

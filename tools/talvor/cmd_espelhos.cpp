@@ -5,15 +5,6 @@
 #include "comandos.h"
 #include "talvor/ecf.h"
 
-static const Subcomando &Comando()
-{
-    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
-        if (std::strcmp(kSubcomandos[i].nome, "gera-espelhos") == 0)
-            return kSubcomandos[i];
-    }
-    return kSubcomandos[0];
-}
-
 static const char *Significado(int r)
 {
     switch (r) {
@@ -31,15 +22,22 @@ static const char *Significado(int r)
 
 int CmdGeraEspelhos(int argc, char **argv)
 {
+    const Subcomando &s = Comando("gera-espelhos");
     if (argc != 2 && argc != 4)
-        return ErroDeUso(Comando(), "informe ARQUIVO e TIPO, e INICIO e FIM para os tipos 0 e 1");
+        return ErroDeUso(s, "informe arquivo e tipo, e inicio e fim para os tipos 0 e 1");
     const char *tipo = argv[1];
     if (std::strlen(tipo) != 1 || tipo[0] < '0' || tipo[0] > '2')
-        return ErroDeUso(Comando(), "TIPO deve ser 0 (datas), 1 (COO) ou 2 (tudo)");
+        return ErroDeUso(s, "tipo deve ser 0 (datas), 1 (COO) ou 2 (tudo)");
     if (argc == 2 && tipo[0] != '2')
-        return ErroDeUso(Comando(), "os tipos 0 e 1 pedem INICIO e FIM");
+        return ErroDeUso(s, "os tipos 0 e 1 pedem inicio e fim");
+    if (argc == 4 && tipo[0] == '2')
+        return ErroDeUso(s, "o tipo 2 não leva inicio e fim");
     const char *inicio = argc == 4 ? argv[2] : "";
     const char *fim = argc == 4 ? argv[3] : "";
+    if (tipo[0] == '0' && (!SoDigitos(inicio, 8, 8) || !SoDigitos(fim, 8, 8)))
+        return ErroDeUso(s, "inicio e fim do tipo 0 são datas DDMMAAAA (8 dígitos)");
+    if (tipo[0] == '1' && (!SoDigitos(inicio, 1, 9) || !SoDigitos(fim, 1, 9)))
+        return ErroDeUso(s, "inicio e fim do tipo 1 são números de COO");
     int r = GeraEspelhos(argv[0], tipo, inicio, fim);
     return InformaResultado("GeraEspelhos", r, Significado(r));
 }

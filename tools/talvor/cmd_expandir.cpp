@@ -7,12 +7,10 @@
 
 int CmdExpandir(int argc, char **argv)
 {
-    const Subcomando *s = &kSubcomandos[0];
-    for (unsigned i = 0; i < kNumSubcomandos; ++i)
-        if (std::strcmp(kSubcomandos[i].nome, "expandir") == 0)
-            s = &kSubcomandos[i];
+    const Subcomando *s = &Comando("expandir");
     if (argc != 2)
-        return ErroDeUso(*s, "informe o arquivo comprimido e o arquivo de saída");
+        return ErroDeUso(*s, argc < 2 ? "informe o arquivo comprimido e o arquivo de saída"
+                                      : "argumentos demais");
     int r = ExpandCapture(argv[0], argv[1]);
     const char *significado = r == 0    ? "expandido"
                               : r == 1  ? "um dos arquivos não pôde ser aberto ou gravado"

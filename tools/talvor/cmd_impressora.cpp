@@ -18,15 +18,6 @@
 
 namespace {
 
-const Subcomando &Comando(const char *nome)
-{
-    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
-        if (std::strcmp(kSubcomandos[i].nome, nome) == 0)
-            return kSubcomandos[i];
-    }
-    return kSubcomandos[0];
-}
-
 const char *SignificadoOpen(int r)
 {
     switch (r) {
@@ -40,12 +31,22 @@ const char *SignificadoOpen(int r)
     }
 }
 
-const char *SignificadoOperacao(int r)
+// The meaning of an operation's result, as the export documents it.
+const char *SignificadoOperacao(const char *exportacao, int r)
 {
+    bool download = std::strcmp(exportacao, "DownloadMemorias") == 0;
     switch (r) {
     case 0: return "concluído";
-    case 3: return "a impressora não concluiu o comando, ou a comunicação falhou";
-    case 5: return "o arquivo de saída não pôde ser criado ou gravado (o diretório existe?)";
+    case 3:
+        if (download || std::strcmp(exportacao, "LeBinarioMF") == 0)
+            return "falha no download (comunicação, leitura de bloco ou gravação do arquivo)";
+        if (std::strcmp(exportacao, "LeSoftwareBasico") == 0)
+            return "a identificação ou a leitura de um bloco falhou";
+        return "a impressora não concluiu o comando, ou a comunicação falhou";
+    case 5:
+        if (download)
+            return "início depois do fim, ou o arquivo da fita detalhe não pôde ser criado";
+        return "o arquivo de saída não pôde ser criado (o diretório existe?)";
     case 7: return "tipo ou parâmetro inválido";
     case 96: return "data com caractere inválido";
     case 103: return "data inexistente";
@@ -102,6 +103,11 @@ bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *e
             }
             (argv[i][2] == 'p' ? a->porta : a->modelo) = argv[i + 1];
             ++i;
+            const char *p = a->porta;
+            if (std::strncmp(p, "COM", 3) != 0 || p[3] < '0' || p[3] > '9' || p[4] != '\0') {
+                *erro = ErroDeUso(*a->s, "--porta deve ser COM0 a COM9");
+                return false;
+            }
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
             *erro = ErroDeUso(*a->s, "opção desconhecida");
             return false;
@@ -132,7 +138,7 @@ int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F
         std::fputc('\n', stderr);
     ProgressoDownload = nullptr;
     Close();
-    return InformaResultado(exportacao, r, SignificadoOperacao(r));
+    return InformaResultado(exportacao, r, SignificadoOperacao(exportacao, r));
 }
 
 }  // namespace
@@ -172,9 +178,19 @@ int CmdDownloadMemorias(int argc, char **argv)
     const Subcomando &s = *a.s;
     const Argumentos &p = a;
     if (p.size() != 2 && p.size() != 4)
-        return ErroDeUso(s, "informe TIPO e PARAMETRO, e INICIO e FIM salvo para o parâmetro 3");
-    if (p.size() == 2 && std::strcmp(p[1], "3") != 0)
-        return ErroDeUso(s, "os parâmetros 0, 1 e 2 pedem INICIO e FIM");
+        return ErroDeUso(s, "informe tipo e parametro, e inicio e fim salvo para o parametro 3");
+    if (std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
+        return ErroDeUso(s, "tipo deve ser 0 (memória fiscal), 1 (fita detalhe) ou 2 (ambas)");
+    if (std::strlen(p[1]) != 1 || p[1][0] < '0' || p[1][0] > '3')
+        return ErroDeUso(s, "parametro deve ser 0 (datas), 1 (16 bits), 2 (32 bits) ou 3 (tudo)");
+    if (p.size() == 2 && p[1][0] != '3')
+        return ErroDeUso(s, "os parametros 0, 1 e 2 pedem inicio e fim");
+    if (p.size() == 4 && p[1][0] == '3')
+        return ErroDeUso(s, "o parametro 3 não leva inicio e fim");
+    if (p.size() == 4 && p[1][0] == '0' && (!SoDigitos(p[2], 8, 8) || !SoDigitos(p[3], 8, 8)))
+        return ErroDeUso(s, "inicio e fim do parametro 0 são datas DDMMAAAA (8 dígitos)");
+    if (p.size() == 4 && p[1][0] != '0' && (!SoDigitos(p[2], 1, 10) || !SoDigitos(p[3], 1, 10)))
+        return ErroDeUso(s, "inicio e fim dos parametros 1 e 2 são números");
     const char *inicio = p.size() == 4 ? p[2] : "";
     const char *fim = p.size() == 4 ? p[3] : "";
     return ComImpressora(a, "DownloadMemorias", true,
@@ -203,13 +219,13 @@ int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
     const Subcomando &s = *a.s;
     const Argumentos &p = a;
     if (p.size() != 3)
-        return ErroDeUso(s, "informe TIPO, INICIO e FIM");
+        return ErroDeUso(s, "informe tipo, inicio e fim");
     char t = p[0][0];
     size_t largura = (t == 'C' || t == 'c') ? 4 : (t == 'D' || t == 'd') ? 8 : 0;
     if (std::strlen(p[0]) != 1 || largura == 0)
-        return ErroDeUso(s, "TIPO deve ser C, c (reduções) ou D, d (datas)");
-    if (std::strlen(p[1]) != largura || std::strlen(p[2]) != largura)
-        return ErroDeUso(s, "INICIO e FIM têm 4 dígitos (C, c) ou 8 (D, d)");
+        return ErroDeUso(s, "tipo deve ser C, c (reduções) ou D, d (datas)");
+    if (!SoDigitos(p[1], largura, largura) || !SoDigitos(p[2], largura, largura))
+        return ErroDeUso(s, "inicio e fim têm 4 dígitos (C, c) ou 8 (D, d)");
     return ComImpressora(a, "ImprimeLeituraMemoriaFiscal", false,
                          [&] { return ImprimeLeituraMemoriaFiscal(p[0], p[1], p[2]); });
 }
@@ -223,12 +239,13 @@ int CmdImprimeFitaDetalhe(int argc, char **argv)
     const Subcomando &s = *a.s;
     const Argumentos &p = a;
     if (p.empty() || std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
-        return ErroDeUso(s, "TIPO deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
+        return ErroDeUso(s, "tipo deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
     size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
     if (largura == 0 && p.size() != 1)
-        return ErroDeUso(s, "o tipo 0 não leva INICIO e FIM");
-    if (largura != 0 && (p.size() != 3 || std::strlen(p[1]) != largura || std::strlen(p[2]) != largura))
-        return ErroDeUso(s, "INICIO e FIM têm 6 dígitos (tipo 1) ou 8 (tipo 2)");
+        return ErroDeUso(s, "o tipo 0 não leva inicio e fim");
+    if (largura != 0 && (p.size() != 3 || !SoDigitos(p[1], largura, largura) ||
+                         !SoDigitos(p[2], largura, largura)))
+        return ErroDeUso(s, "inicio e fim têm 6 dígitos (tipo 1) ou 8 (tipo 2)");
     const char *inicio = p.size() == 3 ? p[1] : "";
     const char *fim = p.size() == 3 ? p[2] : "";
     return ComImpressora(a, "ImprimeFitaDetalhe", false,

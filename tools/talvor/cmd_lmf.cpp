@@ -5,15 +5,6 @@
 #include "comandos.h"
 #include "talvor/ecf.h"
 
-static const Subcomando &Comando()
-{
-    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
-        if (std::strcmp(kSubcomandos[i].nome, "gera-espelho-lmf") == 0)
-            return kSubcomandos[i];
-    }
-    return kSubcomandos[0];
-}
-
 static const char *Significado(int r)
 {
     switch (r) {
@@ -27,13 +18,18 @@ static const char *Significado(int r)
 
 int CmdGeraEspelhoLMF(int argc, char **argv)
 {
+    const Subcomando &s = Comando("gera-espelho-lmf");
     if (argc != 5)
-        return ErroDeUso(Comando(), "informe ARQUIVO, TIPO, FAIXA, INICIO e FIM");
+        return ErroDeUso(s, "informe arquivo, tipo, faixa, inicio e fim");
     const char *tipo = argv[1], *faixa = argv[2];
     if (std::strlen(tipo) != 1 || (tipo[0] != '0' && tipo[0] != '1'))
-        return ErroDeUso(Comando(), "TIPO deve ser 0 (completa) ou 1 (simplificada)");
+        return ErroDeUso(s, "tipo deve ser 0 (completa) ou 1 (simplificada)");
     if (std::strlen(faixa) != 1 || (faixa[0] != '0' && faixa[0] != '1'))
-        return ErroDeUso(Comando(), "FAIXA deve ser 0 (datas) ou 1 (reduções)");
+        return ErroDeUso(s, "faixa deve ser 0 (datas) ou 1 (reduções)");
+    if (faixa[0] == '0' && (!SoDigitos(argv[3], 8, 8) || !SoDigitos(argv[4], 8, 8)))
+        return ErroDeUso(s, "inicio e fim da faixa 0 são datas DDMMAAAA (8 dígitos)");
+    if (faixa[0] == '1' && (!SoDigitos(argv[3], 1, 4) || !SoDigitos(argv[4], 1, 4)))
+        return ErroDeUso(s, "inicio e fim da faixa 1 são números de redução (até 4 dígitos)");
     int r = GeraEspelhoLMF(argv[0], tipo, faixa, argv[3], argv[4]);
     return InformaResultado("GeraEspelhoLMF", r, Significado(r));
 }

@@ -6,15 +6,6 @@
 #include "comandos.h"
 #include "talvor/ecf.h"
 
-static const Subcomando &Comando()
-{
-    for (unsigned i = 0; i < kNumSubcomandos; ++i) {
-        if (std::strcmp(kSubcomandos[i].nome, "gera-registros-tipo-e") == 0)
-            return kSubcomandos[i];
-    }
-    return kSubcomandos[0];
-}
-
 static const char *Significado(int r)
 {
     switch (r) {
@@ -27,15 +18,16 @@ static const char *Significado(int r)
 
 int CmdGeraRegistrosTipoE(int argc, char **argv)
 {
+    const Subcomando &s = Comando("gera-registros-tipo-e");
     if (argc != 3)
-        return ErroDeUso(Comando(), "informe ARQUIVO_MF, ARQUIVO_MFD e TIPO (use \"\" para o que faltar)");
+        return ErroDeUso(s, "informe arquivo_mf, arquivo_mfd e tipo (use \"\" para o que faltar)");
     const char *tipo = argv[2];
     if (std::strlen(tipo) != 1 || tipo[0] < '0' || tipo[0] > '3')
-        return ErroDeUso(Comando(), "TIPO deve ser 0 (MF), 1 (MFD), 2 (MF e MFD) ou 3 (RZ capturada)");
+        return ErroDeUso(s, "tipo deve ser 0 (MF), 1 (MFD), 2 (MF e MFD) ou 3 (RZ capturada)");
     if ((tipo[0] == '0' || tipo[0] == '2') && argv[0][0] == '\0')
-        return ErroDeUso(Comando(), "os tipos 0 e 2 pedem ARQUIVO_MF");
+        return ErroDeUso(s, "os tipos 0 e 2 pedem arquivo_mf");
     if (tipo[0] != '0' && argv[1][0] == '\0')
-        return ErroDeUso(Comando(), "os tipos 1, 2 e 3 pedem ARQUIVO_MFD");
+        return ErroDeUso(s, "os tipos 1, 2 e 3 pedem arquivo_mfd");
     int r = GeraRegistrosTipoE(argv[0], argv[1], tipo);
     return InformaResultado("GeraRegistrosTipoE", r, Significado(r));
 }

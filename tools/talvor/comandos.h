@@ -3,6 +3,8 @@
 #ifndef TALVOR_TOOLS_COMANDOS_H
 #define TALVOR_TOOLS_COMANDOS_H
 
+#include <cstddef>
+
 struct Subcomando {
     const char *nome;
     int (*executa)(int argc, char **argv);
@@ -12,8 +14,13 @@ struct Subcomando {
 
 // True when the arguments ask for the subcommand's help.
 bool PedeAjuda(int argc, char **argv);
-// Prints "talvor <nome>: <mensagem>" and the usage to stderr; returns 2.
+// The subcommand of that name (the first one when there is none).
+const Subcomando &Comando(const char *nome);
+// Prints the one line "talvor <nome>: <mensagem>" and the subcommand's
+// usage to stderr; returns 2, the exit status of every usage error.
 int ErroDeUso(const Subcomando &s, const char *mensagem);
+// True when the text is minimo to maximo decimal digits and nothing else.
+bool SoDigitos(const char *texto, size_t minimo, size_t maximo);
 // Prints an export's result with its meaning; returns 0 only for 0.
 int InformaResultado(const char *exportacao, int resultado, const char *significado);
 
@@ -30,6 +37,8 @@ int CmdImprimeFitaDetalhe(int argc, char **argv);
 int CmdGeraEspelhoLMF(int argc, char **argv);
 int CmdGeraRegistrosTipoE(int argc, char **argv);
 int CmdExpandir(int argc, char **argv);
+int CmdLeituraRZ(int argc, char **argv);
+int CmdPortas(int argc, char **argv);
 
 extern const Subcomando kSubcomandos[];
 extern const unsigned kNumSubcomandos;
