@@ -37,7 +37,8 @@ TEST_F(Cli, DetailTapeDownload)
     std::string saida;
     std::string t = std::string(TALVOR_CLI_PATH);
     int esperado = AssinaturaDisponivel() ? 0 : 1;
-    EXPECT_EQ(Executa(t + " download-memorias --porta COM1 --modelo 7720-QX3 1 3", &saida), esperado);
+    EXPECT_EQ(Executa(t + " download-memorias --porta COM1 --modelo 7720-QX3 1 0 10032025 12032025", &saida),
+              esperado);
     EXPECT_EQ(saida.substr(0, 31), std::string("DownloadMemorias: resultado ") +
                                        (AssinaturaDisponivel() ? "0 (" : "5 ("));
     EXPECT_EQ(ListaDiretorio(DIR_BINARIOS).size(), 1u);

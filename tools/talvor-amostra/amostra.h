@@ -89,10 +89,18 @@ struct Amostra {
     Bytes atual;
 };
 
+// The sample talvor-amostra writes when given no options, and talvor-sim
+// serves when given no images.
+constexpr uint64_t SEMENTE_PADRAO = 1;
+constexpr unsigned DIAS_PADRAO = 400;
+
 // Builds the whole sample from the seed over the given number of working days.
 void GeraAmostra(uint64_t semente, unsigned dias, Amostra *a);
 // The firmware image of the software version.
 void GeraSoftwareBasico(uint64_t semente, Bytes *sb);
+// The text of fita/diretorio.txt: a comment line, then one closed file a
+// line (name, closing date and time, CRZ and last COO).
+std::string TextoDiretorio(const Amostra &a);
 // Writes mf.bin, sb.bin and fita/ into the directory (created when missing).
 // false, with a message on stderr, when a file cannot be written.
 bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFita);

@@ -27,6 +27,20 @@ bool Grava(const std::string &caminho, const void *dados, size_t n)
 
 }  // namespace
 
+std::string TextoDiretorio(const Amostra &a)
+{
+    std::string diretorio = "# Arquivos fechados da fita detalhe: NOME DDMMAAAA HHMMSS CRZ COO-FINAL\n";
+    for (const ArquivoFita &f : a.arquivos) {
+        char linha[96];
+        std::snprintf(linha, sizeof linha, "%s %02u%02u%04u %02u%02u%02u %04u %08lu\n", f.nome.c_str(),
+                      f.fechamento.dia, f.fechamento.mes, f.fechamento.ano, f.fechamento.hora,
+                      f.fechamento.minuto, f.fechamento.segundo, f.crz % 10000,
+                      static_cast<unsigned long>(f.ultimoCoo % 100000000u));
+        diretorio += linha;
+    }
+    return diretorio;
+}
+
 bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFita)
 {
     const std::string fita = saida + "/fita";
@@ -42,15 +56,9 @@ bool GravaAmostra(const Amostra &a, const std::string &saida, uint64_t *bytesFit
     if (!Grava(saida + "/mf.bin", a.mf.m.data(), a.mf.m.size()) ||
         !Grava(saida + "/sb.bin", a.sb.data(), a.sb.size()))
         return false;
-    std::string diretorio = "# Arquivos fechados da fita detalhe: NOME DDMMAAAA HHMMSS CRZ COO-FINAL\n";
+    const std::string diretorio = TextoDiretorio(a);
     uint64_t total = a.atual.size();
     for (const ArquivoFita &f : a.arquivos) {
-        char linha[96];
-        std::snprintf(linha, sizeof linha, "%s %02u%02u%04u %02u%02u%02u %04u %08lu\n", f.nome.c_str(),
-                      f.fechamento.dia, f.fechamento.mes, f.fechamento.ano, f.fechamento.hora,
-                      f.fechamento.minuto, f.fechamento.segundo, f.crz % 10000,
-                      static_cast<unsigned long>(f.ultimoCoo % 100000000u));
-        diretorio += linha;
         total += f.dados.size();
         if (!Grava(fita + "/" + f.nome, f.dados.data(), f.dados.size()))
             return false;

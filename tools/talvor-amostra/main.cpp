@@ -44,7 +44,7 @@ int ErroDeUso(const char *mensagem, const char *valor)
 
 int main(int argc, char **argv)
 {
-    unsigned long long semente = 1, dias = 400;
+    unsigned long long semente = SEMENTE_PADRAO, dias = DIAS_PADRAO;
     std::string saida = "amostra";
     for (int i = 1; i < argc; ++i) {
         std::string op = argv[i];

@@ -7,11 +7,14 @@
 //   NAME            the closed file's record stream, as the printer keeps it
 //   File_Current    the record stream of the file still being written
 // Without a directory the printer has no closed files and an empty current
-// file.
+// file; the default sample printer is served from memory through the same
+// listing parser.
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "amostra_sim.h"
 #include "sim.h"
 
 namespace {
@@ -50,17 +53,11 @@ bool SoDigitos(const std::string &s, size_t n)
     return true;
 }
 
-}  // namespace
-
-bool CarregaFita(const std::string &diretorio)
+// Reads the listing; conteudo gives each listed file's bytes (false when
+// it has none, with its own message).
+bool LeListagem(std::istream &lista,
+                const std::function<bool(const std::string &, std::vector<uint8_t> *)> &conteudo)
 {
-    if (diretorio.empty())
-        return true;
-    std::ifstream lista(diretorio + "/diretorio.txt");
-    if (!lista) {
-        std::fprintf(stderr, "talvor-sim: %s/diretorio.txt não pode ser lido\n", diretorio.c_str());
-        return false;
-    }
     std::string linha;
     unsigned numero = 0;
     while (std::getline(lista, linha)) {
@@ -88,11 +85,46 @@ bool CarregaFita(const std::string &diretorio)
             std::fprintf(stderr, "talvor-sim: diretorio.txt, linha %u: ano fora de 1980 a 2107\n", numero);
             return false;
         }
-        if (!LeConteudo(diretorio + "/" + a.nome, &a.dados, true))
+        if (!conteudo(a.nome, &a.dados))
             return false;
         Arquivos.push_back(a);
     }
-    return LeConteudo(diretorio + "/File_Current", &Atual, false);
+    return true;
+}
+
+}  // namespace
+
+bool CarregaFita(const std::string &diretorio)
+{
+    if (diretorio.empty())
+        return true;
+    std::ifstream lista(diretorio + "/diretorio.txt");
+    if (!lista) {
+        std::fprintf(stderr, "talvor-sim: %s/diretorio.txt não pode ser lido\n", diretorio.c_str());
+        return false;
+    }
+    auto arquivo = [&](const std::string &nome, std::vector<uint8_t> *d) {
+        return LeConteudo(diretorio + "/" + nome, d, true);
+    };
+    return LeListagem(lista, arquivo) && LeConteudo(diretorio + "/File_Current", &Atual, false);
+}
+
+bool CarregaFitaAmostra(const AmostraSim &amostra)
+{
+    std::istringstream lista(amostra.diretorio);
+    auto arquivo = [&](const std::string &nome, std::vector<uint8_t> *d) {
+        auto i = amostra.arquivos.find(nome);
+        if (i == amostra.arquivos.end()) {
+            std::fprintf(stderr, "talvor-sim: a amostra não tem o arquivo %s\n", nome.c_str());
+            return false;
+        }
+        *d = i->second;
+        return true;
+    };
+    if (!LeListagem(lista, arquivo))
+        return false;
+    Atual = amostra.atual;
+    return true;
 }
 
 bool EntradaListagem(size_t indice, Resposta *r)

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "amostra_sim.h"
 #include "link/handshake.h"
 #include "sim.h"
 
@@ -94,6 +95,15 @@ Resposta NovaResposta(uint8_t indicadores, char conclusao, size_t dados)
 
 bool CarregaMemorias()
 {
+    if (Opcoes.imagemMF.empty() && Opcoes.imagemSB.empty() && Opcoes.diretorioFita.empty()) {
+        AmostraSim a;
+        GeraAmostraSim(&a);
+        MemoriaFiscal.swap(a.mf);
+        SoftwareBasico.swap(a.sb);
+        return CarregaFitaAmostra(a);
+    }
+    // Each image not given is generated: every block differs from its
+    // neighbours.
     return CarregaImagem(Opcoes.imagemMF, 1048576, 0x4D46u, &MemoriaFiscal) &&
            CarregaImagem(Opcoes.imagemSB, 524288, 0x5342u, &SoftwareBasico) &&
            CarregaFita(Opcoes.diretorioFita);

@@ -19,6 +19,7 @@ struct Falha {
 
 struct OpcoesSim {
     std::string dispositivo;       // empty: a new pseudo-terminal
+    // Without any of the three, the sample printer of talvor-amostra.
     std::string imagemMF, imagemSB, diretorioFita, registro;
     std::string identificacao = "TV0123SIM78901234567";
     bool inicioReinicio = true;    // first probe answered with a restart request
@@ -37,8 +38,9 @@ extern OpcoesSim Opcoes;
 typedef std::vector<uint8_t> Resposta;
 Resposta NovaResposta(uint8_t indicadores, char conclusao, size_t dados = 0);
 
-// Loads the images and the detail-tape directory.  false with a message on
-// stderr when a given file cannot be read.
+// Loads the images and the detail-tape directory, or builds the sample
+// printer when none is given.  false with a message on stderr when a given
+// file cannot be read.
 bool CarregaMemorias();
 
 // Answers for one command (usually one; status requests queue more).
@@ -61,6 +63,8 @@ double Aleatorio();
 
 // Detail tape: listing, opening and block reads.
 bool CarregaFita(const std::string &diretorio);
+struct AmostraSim;
+bool CarregaFitaAmostra(const AmostraSim &amostra);
 bool EntradaListagem(size_t indice, Resposta *r);
 bool AbreArquivoFita(const uint8_t *nome12);
 void FechaArquivoFita();
