@@ -85,8 +85,10 @@ void Envia(int fd, const std::vector<uint8_t> &q, uint64_t troca, bool dados)
     }
     if (NaTroca(Opcoes.crc, troca) || PorTaxa(Opcoes.crc)) {
         Registra("# falha: crc");
+        // A frame is never empty; the check keeps an empty one from being
+        // written through back().
         std::vector<uint8_t> ruim = q;
-        ruim.back() ^= 0x5A;
+        if (!ruim.empty()) ruim[ruim.size() - 1] ^= 0x5A;
         Escreve(fd, ruim);
         return;
     }
