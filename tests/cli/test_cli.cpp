@@ -179,6 +179,41 @@ TEST_F(LinhaDeComando, ResultCodesShownWithTheirMeaning)
     EXPECT_EQ(saida.rfind("ExpandCapture: resultado 1 (", 0), 0u) << saida;
 }
 
+TEST_F(LinhaDeComando, DownloadsRefuseAMissingFolderBeforeTouchingThePrinter)
+{
+    // No output folders here and nothing behind COM7: the missing folder is
+    // reported first, in one line, and the printer is never opened.
+    struct Caso {
+        const char *argumentos;
+        const char *linha;
+    } casos[] = {
+        {"le-binario-mf --porta COM7",
+         "talvor le-binario-mf: a pasta \"Arquivos MF/\" n\xC3\xA3o existe no diret\xC3\xB3rio atual"},
+        {"le-software-basico --porta COM7",
+         "talvor le-software-basico: a pasta \"Arquivos SB/\" n\xC3\xA3o existe"},
+        {"download-memorias --porta COM7 0 3",
+         "talvor download-memorias: a pasta \"Arquivos Bin"},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.argumentos);
+        std::string saida, erro;
+        EXPECT_EQ(Talvor(c.argumentos, &saida, &erro), 1);
+        EXPECT_EQ(saida, "");
+        EXPECT_EQ(erro.rfind(c.linha, 0), 0u) << erro;
+        EXPECT_EQ(erro.find('\n'), erro.size() - 1) << erro;
+    }
+#if !defined(_WIN32)
+    // With the folders in place the same command goes on to open the port
+    // (mapped here to a device that does not exist).
+    CriaDiretoriosSaida();
+    DefineVariavel("TALVOR_COM7", "/dev/talvor-porta-inexistente");
+    std::string saida;
+    EXPECT_EQ(Talvor("le-binario-mf --porta COM7", &saida), 1);
+    DefineVariavel("TALVOR_COM7", nullptr);
+    EXPECT_EQ(saida.rfind("Open: resultado 1 ", 0), 0u) << saida;
+#endif
+}
+
 #if !defined(_WIN32)
 TEST_F(LinhaDeComando, PortasListsTheMappedPorts)
 {

@@ -3,6 +3,9 @@
 // downloaded, and close the connection.
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -14,6 +17,7 @@
 
 #include "comandos.h"
 #include "link/comando.h"
+#include "platform/plataforma.h"
 #include "talvor/ecf.h"
 
 namespace {
@@ -121,6 +125,22 @@ bool LeArgumentos(const char *nome, int argc, char **argv, Argumentos *a, int *e
     return true;
 }
 
+// The library writes its downloads into a folder of the working directory
+// that must already exist; without it the download would run only to fail
+// with a communication result.  Checked before the printer is opened: false,
+// with one line on stderr, when the folder is missing.
+bool PastaExiste(const char *subcomando, const char *pasta)
+{
+    std::string nome(pasta);
+    nome.pop_back();  // the trailing "/"
+    struct stat st;
+    if (stat(nome.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR)
+        return true;
+    std::fprintf(stderr, "talvor %s: a pasta \"%s\" não existe no diretório atual; crie-a antes "
+                 "(mkdir \"%s\")\n", subcomando, pasta, nome.c_str());
+    return false;
+}
+
 // Opens the printer, runs the operation, closes; the exit status.
 template <typename F>
 int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F operacao)
@@ -153,6 +173,8 @@ int CmdLeBinarioMF(int argc, char **argv)
     const Argumentos &p = a;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
+    if (!PastaExiste("le-binario-mf", "Arquivos MF/"))
+        return 1;
     return ComImpressora(a, "LeBinarioMF", true, [] { return LeBinarioMF(); });
 }
 
@@ -166,6 +188,8 @@ int CmdLeSoftwareBasico(int argc, char **argv)
     const Argumentos &p = a;
     if (!p.empty())
         return ErroDeUso(s, "argumentos demais");
+    if (!PastaExiste("le-software-basico", "Arquivos SB/"))
+        return 1;
     return ComImpressora(a, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
 }
 
@@ -193,6 +217,8 @@ int CmdDownloadMemorias(int argc, char **argv)
         return ErroDeUso(s, "inicio e fim dos parametros 1 e 2 são números");
     const char *inicio = p.size() == 4 ? p[2] : "";
     const char *fim = p.size() == 4 ? p[3] : "";
+    if (!PastaExiste("download-memorias", DIR_BINARIOS))
+        return 1;
     return ComImpressora(a, "DownloadMemorias", true,
                          [&] { return DownloadMemorias(p[0], p[1], inicio, fim); });
 }
