@@ -7,16 +7,9 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "semente.h"
 
-void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    if (FILE *f = std::fopen(nome.c_str(), "wb")) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
-}
+namespace {
 
 // The frame check: CCITT polynomial 0x1021, register preset to 0xFFFF, each
 // byte shifted in bit by bit at the low end, the result inverted.
@@ -79,10 +72,10 @@ int main(int argc, char **argv)
     std::string cortado = Quadro(0, Resposta(0x00, 'C', 500)).substr(0, 200);
     int n = 0;
     for (char o = 0; o < 4; ++o) {
-        Grava(dir, n++, std::string(1, o) + estabelece + comandos);
-        Grava(dir, n++, std::string(1, o) + respondida + estabelece + comandos);
-        Grava(dir, n++, std::string(1, o) + estabelece + estragado + longo + comandos + cortado);
+        GravaSemente(dir, n++, std::string(1, o) + estabelece + comandos);
+        GravaSemente(dir, n++, std::string(1, o) + respondida + estabelece + comandos);
+        GravaSemente(dir, n++, std::string(1, o) + estabelece + estragado + longo + comandos + cortado);
     }
-    Grava(dir, n++, std::string(1, 0) + std::string(60, '\x08'));
+    GravaSemente(dir, n++, std::string(1, 0) + std::string(60, '\x08'));
     return 0;
 }

@@ -6,16 +6,7 @@
 #include <string>
 
 #include "common/compressor_captura.h"
-
-static void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    FILE *f = std::fopen(nome.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
-}
+#include "semente.h"
 
 int main(int argc, char **argv)
 {
@@ -29,15 +20,15 @@ int main(int argc, char **argv)
         std::string texto;
         for (int i = 0; i < 40; ++i)
             texto += "ITEM " + std::to_string(r() % 1000) + " TOTAL R$ " + std::to_string(r() % 99999) + "\n";
-        Grava(argv[1], n++, Comprime(texto, o));
-        Grava(argv[1], n++, Comprime(std::string(3000, 'A') + std::string(700, '\0'), o));
+        GravaSemente(argv[1], n++, Comprime(texto, o));
+        GravaSemente(argv[1], n++, Comprime(std::string(3000, 'A') + std::string(700, '\0'), o));
         std::string aleatorio;
         for (int i = 0; i < 600; ++i)
             aleatorio.push_back(static_cast<char>(r() % 256));
-        Grava(argv[1], n++, Comprime(aleatorio + aleatorio, o));
+        GravaSemente(argv[1], n++, Comprime(aleatorio + aleatorio, o));
         if (o.pequena)
-            Grava(argv[1], n++, Comprime(std::string("\x1E\x0C\x22\x9C\x18\x04\x8B\x17\x1E\x1C\x6B", 11), o));
-        Grava(argv[1], n++, Comprime("", o));
+            GravaSemente(argv[1], n++, Comprime(std::string("\x1E\x0C\x22\x9C\x18\x04\x8B\x17\x1E\x1C\x6B", 11), o));
+        GravaSemente(argv[1], n++, Comprime("", o));
     }
     return 0;
 }

@@ -6,20 +6,12 @@
 #include <string>
 
 #include "common/construtor_fd.h"
+#include "semente.h"
 
 namespace {
 
 const DataFD kDia1 = {15, 3, 2007, 14, 25, 1};
 const DataFD kDia2 = {16, 3, 2007, 9, 5, 30};
-
-void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    if (FILE *f = std::fopen(nome.c_str(), "wb")) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
-}
 
 void Identificacao(ConstrutorFD &c)
 {
@@ -141,11 +133,11 @@ int main(int argc, char **argv)
     const std::string faixas[4] = {tudo, datas, coos, crz};
     for (int m = 0; m < 3; ++m) {
         for (const std::string &f : faixas) {
-            Grava(dir, n++, Entrada(static_cast<uint8_t>(m << 1), f, completo.Fluxo()));
-            Grava(dir, n++, Entrada(static_cast<uint8_t>(1 | m << 1), f, f + curto.Fluxo()));
+            GravaSemente(dir, n++, Entrada(static_cast<uint8_t>(m << 1), f, completo.Fluxo()));
+            GravaSemente(dir, n++, Entrada(static_cast<uint8_t>(1 | m << 1), f, f + curto.Fluxo()));
         }
-        Grava(dir, n++, Entrada(static_cast<uint8_t>(m << 1), crz, reducao.Fluxo()));
-        Grava(dir, n++, Entrada(static_cast<uint8_t>(m << 1), tudo, longo.Fluxo()));
+        GravaSemente(dir, n++, Entrada(static_cast<uint8_t>(m << 1), crz, reducao.Fluxo()));
+        GravaSemente(dir, n++, Entrada(static_cast<uint8_t>(m << 1), tudo, longo.Fluxo()));
     }
     return 0;
 }

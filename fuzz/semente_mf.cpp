@@ -6,17 +6,9 @@
 #include <string>
 
 #include "common/construtor_mf.h"
+#include "semente.h"
 
 namespace {
-
-void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    if (FILE *f = std::fopen(nome.c_str(), "wb")) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
-}
 
 // The bytes of the image that are not erased, as patches of up to 255 bytes.
 std::string Remendos(const std::string &imagem)
@@ -105,11 +97,11 @@ int main(int argc, char **argv)
     for (const ConstrutorMF *c : {&poucas, &muitas, &estragada, &vazia}) {
         for (uint8_t o = 0; o < 4; ++o) {
             if (o & 2)
-                Grava(dir, n++, Entrada(o, "1", "30", *c, 1));
+                GravaSemente(dir, n++, Entrada(o, "1", "30", *c, 1));
             else
-                Grava(dir, n++, Entrada(o, "01042007", "30042007", *c, 0));
+                GravaSemente(dir, n++, Entrada(o, "01042007", "30042007", *c, 0));
         }
     }
-    Grava(dir, n++, Entrada(0, "3104200", "0", poucas, 3));
+    GravaSemente(dir, n++, Entrada(0, "3104200", "0", poucas, 3));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scanner/relatorios.h"
+#include "semente.h"
 
 static std::string ComTamanho(const std::vector<std::string> &relatorios)
 {
@@ -17,15 +18,6 @@ static std::string ComTamanho(const std::vector<std::string> &relatorios)
         s += curto;
     }
     return s;
-}
-
-static void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    if (FILE *f = std::fopen(nome.c_str(), "wb")) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
 }
 
 int main(int argc, char **argv)
@@ -45,6 +37,6 @@ int main(int argc, char **argv)
     leituras[2].push_back(std::string("\x00\x09\x10\x03\x01zz\x00\x00\x0B", 10));
     leituras[3].push_back(RelatorioScannerTeste(CodigoFinal("\xDB\x99\x04\xF5\x00", 1), false, 40));
     for (size_t i = 0; i < leituras.size(); ++i)
-        Grava(argv[1], static_cast<int>(i), ComTamanho(leituras[i]));
+        GravaSemente(argv[1], static_cast<int>(i), ComTamanho(leituras[i]));
     return 0;
 }

@@ -4,16 +4,9 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "semente.h"
 
-void Grava(const std::string &dir, int n, const std::string &c)
-{
-    std::string nome = dir + "/semente" + std::to_string(n);
-    if (FILE *f = std::fopen(nome.c_str(), "wb")) {
-        std::fwrite(c.data(), 1, c.size(), f);
-        std::fclose(f);
-    }
-}
+namespace {
 
 std::string Entrada(char tipo, char d, char flags, const std::string &inicio,
                     const std::string &fim, const std::string &numero)
@@ -30,15 +23,15 @@ int main(int argc, char **argv)
         return 2;
     const std::string dir = argv[1];
     int n = 0;
-    Grava(dir, n++, Entrada(0, 1, 0, "01012007", "31122007", "123"));
-    Grava(dir, n++, Entrada(0, 3, 0, "29022008", "28022008", "  4567"));
-    Grava(dir, n++, Entrada(0, 0, 0, "30022007", "0101200", "999"));
-    Grava(dir, n++, Entrada(0, 7, 0, "0101 007", "x", "18446744073709551615"));
-    Grava(dir, n++, Entrada(1, 1, 0, "1", "2555", "65535"));
-    Grava(dir, n++, Entrada(1, 1, 0, "  -12", "+99999", "65536"));
-    Grava(dir, n++, Entrada(2, 3, 8, "1", "999999", "FFFFFFFF"));
-    Grava(dir, n++, Entrada(2, 15, 8, "4294967296", "-2147483649", "deadBEEF01234567"));
-    Grava(dir, n++, Entrada(3, 5, 0, "", "", ""));
-    Grava(dir, n++, Entrada(0x12, 2, 0x40, "31122099", "01011990", "1 2"));
+    GravaSemente(dir, n++, Entrada(0, 1, 0, "01012007", "31122007", "123"));
+    GravaSemente(dir, n++, Entrada(0, 3, 0, "29022008", "28022008", "  4567"));
+    GravaSemente(dir, n++, Entrada(0, 0, 0, "30022007", "0101200", "999"));
+    GravaSemente(dir, n++, Entrada(0, 7, 0, "0101 007", "x", "18446744073709551615"));
+    GravaSemente(dir, n++, Entrada(1, 1, 0, "1", "2555", "65535"));
+    GravaSemente(dir, n++, Entrada(1, 1, 0, "  -12", "+99999", "65536"));
+    GravaSemente(dir, n++, Entrada(2, 3, 8, "1", "999999", "FFFFFFFF"));
+    GravaSemente(dir, n++, Entrada(2, 15, 8, "4294967296", "-2147483649", "deadBEEF01234567"));
+    GravaSemente(dir, n++, Entrada(3, 5, 0, "", "", ""));
+    GravaSemente(dir, n++, Entrada(0x12, 2, 0x40, "31122099", "01011990", "1 2"));
     return 0;
 }
