@@ -81,6 +81,7 @@ extern "C" TALVOR_API int32_t TALVOR_CALL GeraRegistrosTipoE(const char *arquivo
         r = GeraRegistrosFD(arquivoMFD, saida, &lista, MODO_FD_COMBINADO);
         if (r == 0)
             r = GeraTipoEDaMF(arquivoMF, saida, &lista, true);
+        DescartaRestoFD();   // what a failed fiscal-memory side left unwritten
         break;
     case '3':
         if (ReadShortId(arquivoMFD, id, ID_FLUXO_REGISTROS) != 0)

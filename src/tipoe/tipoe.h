@@ -27,11 +27,22 @@ int GeraRegistrosFD(const char *entrada, const char *saida, ItemList *lista, int
 int EscreveRegistrosFD(FILE *entrada, uint64_t tamanho, const char *saida, ItemList *lista,
                        int modo, bool *escrito);
 
-// Memory the detail-tape generator keeps its gathered records in when it
-// writes the file itself (alone and reduction modes); past it they go to
-// temporary files.  Combined mode hands every record over in memory.
+// Memory the detail-tape generator keeps its gathered records in; past it
+// they go to temporary files.  In combined mode a stream that stayed within
+// the budget hands every record over in the list; one that went past it
+// hands over E01 and E02 only and keeps E14 to E21 (on disk and in memory)
+// for the fiscal-memory generator, which writes them with EscreveRestoFD.
 constexpr size_t ORCAMENTO_PADRAO_FD = 8u << 20;
 void DefineOrcamentoFD(size_t bytes);
+
+// Writes the records a combined run kept back, in their type order, after
+// what the output already holds, and lets them go.  0 (also when nothing
+// was kept back), or 1 when a temporary file cannot be read back.
+struct ArquivoSaida;
+int EscreveRestoFD(ArquivoSaida *out);
+// Lets the kept-back records go without writing them (a failed or
+// abandoned combined conversion).  Nothing happens when none are kept.
+void DescartaRestoFD();
 
 // Test aid: the given record written to a temporary file (counted from 1)
 // fails as a full disk would; 0 turns it off.

@@ -3,9 +3,10 @@
 // E21, fills them as the binary records go by, copies the finished ones
 // into per-type lists and at the end joins the lists in their fixed order
 // (written and signed here, or handed to the fiscal-memory generator in
-// combined mode).  When the file is written here, the lists are kept within
-// a memory budget: past it, all but the last record of each list move to a
-// temporary file of that list, copied back into the output in type order.
+// combined mode).  The lists are kept within a memory budget: past it, all
+// but the last record of each list move to a temporary file of that list,
+// copied back into the output in type order (in combined mode by the
+// fiscal-memory generator, through EscreveRestoFD).
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -140,7 +141,8 @@ struct EstadoTipoEFD {
     ItemList listas[N_LISTAS];
     Despejo despejos[N_LISTAS];
     size_t emMemoria;        // bytes held by the lists (records and their overhead)
-    bool podeDespejar;       // the records are written here, not handed over
+    bool podeDespejar;       // records may go to temporary files
+    bool restoPendente;      // combined: E14 to E21 kept for EscreveRestoFD
     bool falhaDespejo;       // a temporary file could not be created or written
     unsigned gravadosDespejo;
 };
@@ -1144,12 +1146,25 @@ int UltimaLista()
     return (E.flags & 0xF0) == SAIDA_REDUCAO ? L_E16 : L_E21;
 }
 
-// Combined mode: the records joined in their order into the output list.
-// 0 or 4.
+bool AlgumDespejo()
+{
+    for (const Despejo &d : E.despejos)
+        if (d.arquivo != nullptr)
+            return true;
+    return false;
+}
+
+// Combined mode: E01 and E02 into the output list, then the other records
+// in their order, or, when some went to temporary files, none of them: they
+// are kept for EscreveRestoFD.  0 or 4.
 int JuntaListas(ItemList *saida)
 {
     if (Anexa(saida, E.r.e01, TAM_E01) != 0 || Anexa(saida, E.r.e02, TAM_E02) != 0)
         return 4;
+    if (AlgumDespejo()) {
+        E.restoPendente = true;
+        return 0;
+    }
     for (int l = L_E14; l <= UltimaLista(); ++l)
         saida->AppendList(&E.listas[l]);
     for (ItemList &l : E.listas)
@@ -1211,6 +1226,7 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
               bool *escrito, bool assina)
 {
     *escrito = false;
+    DescartaRestoFD();
     ItemList local;
     local.Init();
     if (lista == nullptr)
@@ -1239,7 +1255,7 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
     static ArquivoSaida out;
     if (AbreSaida(&out, saida, true, combinado) != 0)
         return 1;
-    E.podeDespejar = !combinado;
+    E.podeDespejar = true;
     if (!combinado)
         DigestoEmParalelo(&out);
 
@@ -1273,16 +1289,21 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
         falha = JuntaListas(lista);
     if (E.falhaDespejo)
         falha = 1;
-    FechaDespejos();
-    for (ItemList &l : E.listas)
-        l.Release();
+    if (falha != 0 || !E.restoPendente) {
+        E.restoPendente = false;
+        FechaDespejos();
+        for (ItemList &l : E.listas)
+            l.Release();
+    }
     if (combinado) {
-        if (falha != 0) {
-            lista->Release();
-            FechaSaida(&out);
-            return falha;
-        }
-        return FechaSaida(&out) == 0 ? 0 : 1;
+        if (falha == 0 && FechaSaida(&out) == 0)
+            return 0;
+        if (falha == 0)
+            falha = 1;
+        FechaSaida(&out);
+        lista->Release();
+        DescartaRestoFD();
+        return falha;
     }
     if (falha != 0)
         FechaSaida(&out);
@@ -1298,6 +1319,27 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
 }
 
 }  // namespace
+
+int EscreveRestoFD(ArquivoSaida *out)
+{
+    int r = 0;
+    if (E.restoPendente) {
+        for (int l = L_E14; r == 0 && l <= UltimaLista(); ++l)
+            r = EscreveLista(out, static_cast<Lista>(l));
+    }
+    DescartaRestoFD();
+    return r;
+}
+
+void DescartaRestoFD()
+{
+    if (!E.restoPendente)
+        return;
+    E.restoPendente = false;
+    FechaDespejos();
+    for (ItemList &l : E.listas)
+        l.Release();
+}
 
 void DefineOrcamentoFD(size_t bytes)
 {

@@ -460,6 +460,9 @@ int Registros(ItemList *fila, bool combinado)
             Escreve(texto, std::strlen(texto));
             std::free(texto);
         }
+        // The detail tape's records that went past its memory budget.
+        if (EscreveRestoFD(&G.out) != 0)
+            return 2;
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/construtor_fd.h"
+#include "common/construtor_mf.h"
 #include "common/util.h"
 #include "files/item_list.h"
 #include "platform/plataforma.h"
@@ -424,6 +425,84 @@ TEST_F(TipoEFD, MemoryBudgetGivesTheSameFileAndFailsWhole)
     std::string assinado = LeArquivo("saida.TXT");
     ASSERT_EQ(assinado.size(), inteiro.size() + 259);
     EXPECT_EQ(assinado.substr(0, inteiro.size()), inteiro);
+}
+
+// The combined file ("2") from a stream past the budget: the detail tape's
+// records kept on disk are written by the fiscal-memory side in their
+// order, the file is the one a roomy budget gives, and a temporary file
+// that fails makes the conversion fail with nothing kept behind.
+TEST_F(TipoEFD, CombinedFileWithinTheBudget)
+{
+    if (!AssinaturaDisponivel())
+        GTEST_SKIP() << "signing not available in this build";
+    CriaDiretoriosSaida();
+    ConstrutorMF mf;
+    mf.Cabecalho(kSerie, "TALVOR", kModelo, "ECF-IF");
+    mf.Versao({2, 1, 2007, 8, 0, 0}, 1, 0, 2);
+    mf.Usuario({2, 1, 2007, 9, 0, 30}, 0, "12.345.678/0001-90", "123.456.789.110", "", 1, 0, 1);
+    ReducaoMF z;
+    z.crz = 1;
+    z.coo = 200;
+    z.emissao = {16, 3, 2007, 23, 0, 0};
+    z.movimento = {16, 3, 2007, 0, 0, 0};
+    mf.Reducao(z);
+    mf.Grava("memoria.MF");
+
+    ConstrutorFD c;
+    Identificacao(c);
+    uint32_t coo = 1, ccf = 1, gnf = 1;
+    for (unsigned k = 0; k < 120; ++k) {
+        c.InicioCupom(kDia1, coo++, ccf++);
+        for (unsigned i = 1; i <= 1 + k % 4; ++i)
+            c.Item(static_cast<uint16_t>(i), "789" + std::to_string(i), 1000 + i, "UN", 100 * i,
+                   static_cast<uint8_t>(i % 2), 0, "PRODUTO " + std::to_string(k));
+        c.TotalizadorParcial(0x00, 100 * k).Pagamento(0, static_cast<uint8_t>(k % 2), 100 + k)
+            .FimDocumento(k % 7 == 3 ? 0xB1 : 0xA1, kDia1);
+        if (k % 9 == 4)
+            c.InicioCancelamentoCupom(kDia1b, coo++).FimDocumento(0xA8, kDia1b);
+        if (k % 11 == 5)
+            c.InicioComprovante(kDia1b, coo++, gnf++).ItemNaoFiscal(1, 0, 250)
+                .TotalNaoFiscal(0, 250).Pagamento(0, 0, 250).FimDocumento(0xA5, kDia1b);
+    }
+    c.InicioReducaoZ(kDia2c, coo++, 1).TotalPagamento(0, 1000).Troco(5).FimDocumento(0xA3, kDia2c);
+    ASSERT_TRUE(GravaComAssinatura("fita.MFD", ParametrosFD(kSerie, 3) + c.Fluxo()));
+
+    const std::string pasta = "Arquivos TXT Formatados";
+    auto Combinado = [&](int esperado) {
+        for (const std::string &n : ListaDiretorio(pasta))
+            std::remove((pasta + "/" + n).c_str());
+        EXPECT_EQ(GeraRegistrosTipoE("memoria.MF", "fita.MFD", "2"), esperado);
+        std::vector<std::string> nomes = ListaDiretorio(pasta);
+        if (nomes.size() != 1)
+            return std::string("<none>");
+        // Compared without the signature line and the E11's date and time
+        // of generation, which follow the clock.
+        std::string texto = LeArquivo(pasta + "/" + nomes[0]);
+        if (texto.size() < 259)
+            return texto;
+        texto.resize(texto.size() - 259);
+        size_t e11 = texto.find("\r\nE11");
+        size_t fim = e11 == std::string::npos ? e11 : texto.find("\r\n", e11 + 2);
+        if (fim != std::string::npos && fim >= 14)
+            texto.replace(fim - 14, 14, 14, '#');
+        return texto;
+    };
+    const std::string inteiro = Combinado(0);
+    ASSERT_GT(inteiro.size(), 20000u);
+    EXPECT_NE(inteiro.find("\r\nE15"), std::string::npos);
+
+    TemporariosDoTeste temporarios(dir_ + "/temporarios");
+    for (size_t orcamento : {size_t{1}, size_t{700}, size_t{20000}}) {
+        DefineOrcamentoFD(orcamento);
+        EXPECT_EQ(Combinado(0), inteiro) << "budget " << orcamento;
+        EXPECT_EQ(temporarios.Restantes(), 0u);
+    }
+    DefineOrcamentoFD(1);
+    for (unsigned falha : {1u, 300u}) {
+        FalhaDespejoFD(falha);
+        Combinado(3);
+        EXPECT_EQ(temporarios.Restantes(), 0u);
+    }
 }
 
 // Only the documents in range give records; the payments are those of the
