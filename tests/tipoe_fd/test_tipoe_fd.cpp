@@ -353,31 +353,39 @@ TEST_F(TipoEFD, PercentagesCancellationsAndBuyerOfItsOwnDocument)
 // end of cupons and comprovantes and reductions: the same file whatever the
 // budget, the temporary files gone; a failing temporary file fails the run
 // with no file left, signed or not.
+// Days of 60 cupons of 1 to 5 items each, with cancellations and
+// comprovantes (some cancelled), each day closed by its Redução Z: a stream
+// whose lists outgrow any small memory budget.
+void DiasDeMovimento(ConstrutorFD *c, uint16_t dias)
+{
+    uint32_t coo = 1, ccf = 1, gnf = 1;
+    for (uint16_t dia = 0; dia < dias; ++dia) {
+        for (unsigned k = 0; k < 60; ++k) {
+            c->InicioCupom(kDia1, coo++, ccf++);
+            for (unsigned i = 1; i <= 1 + k % 5; ++i)
+                c->Item(static_cast<uint16_t>(i), "789" + std::to_string(i), 1000 + i, "UN", 100 * i,
+                        static_cast<uint8_t>(i % 2), 0, "PRODUTO " + std::to_string(k));
+            c->TotalizadorParcial(0x00, 100 * k).Pagamento(0, static_cast<uint8_t>(k % 2), 100 + k)
+                .FimDocumento(k % 7 == 3 ? 0xB1 : 0xA1, kDia1);
+            if (k % 9 == 4)
+                c->InicioCancelamentoCupom(kDia1b, coo++).FimDocumento(0xA8, kDia1b);
+            if (k % 11 == 5) {
+                c->InicioComprovante(kDia1b, coo++, gnf++).ItemNaoFiscal(1, 0, 250)
+                    .TotalNaoFiscal(0, 250).Pagamento(0, 0, 250).FimDocumento(0xA5, kDia1b);
+                if (k % 2 == 0)
+                    c->InicioCancelamentoComprovante(kDia1b, coo++).FimDocumento(0xAC, kDia1b);
+            }
+        }
+        c->InicioReducaoZ(kDia2c, coo++, static_cast<uint16_t>(dia + 1)).TotalPagamento(0, 1000)
+            .TotalNaoFiscal(0, 250).Troco(5).FimDocumento(0xA3, kDia2c);
+    }
+}
+
 TEST_F(TipoEFD, MemoryBudgetGivesTheSameFileAndFailsWhole)
 {
     ConstrutorFD c;
     Identificacao(c);
-    uint32_t coo = 1, ccf = 1, gnf = 1;
-    for (uint16_t dia = 0; dia < 6; ++dia) {
-        for (unsigned k = 0; k < 60; ++k) {
-            c.InicioCupom(kDia1, coo++, ccf++);
-            for (unsigned i = 1; i <= 1 + k % 5; ++i)
-                c.Item(static_cast<uint16_t>(i), "789" + std::to_string(i), 1000 + i, "UN", 100 * i,
-                       static_cast<uint8_t>(i % 2), 0, "PRODUTO " + std::to_string(k));
-            c.TotalizadorParcial(0x00, 100 * k).Pagamento(0, static_cast<uint8_t>(k % 2), 100 + k)
-                .FimDocumento(k % 7 == 3 ? 0xB1 : 0xA1, kDia1);
-            if (k % 9 == 4)
-                c.InicioCancelamentoCupom(kDia1b, coo++).FimDocumento(0xA8, kDia1b);
-            if (k % 11 == 5) {
-                c.InicioComprovante(kDia1b, coo++, gnf++).ItemNaoFiscal(1, 0, 250)
-                    .TotalNaoFiscal(0, 250).Pagamento(0, 0, 250).FimDocumento(0xA5, kDia1b);
-                if (k % 2 == 0)
-                    c.InicioCancelamentoComprovante(kDia1b, coo++).FimDocumento(0xAC, kDia1b);
-            }
-        }
-        c.InicioReducaoZ(kDia2c, coo++, static_cast<uint16_t>(dia + 1)).TotalPagamento(0, 1000)
-            .TotalNaoFiscal(0, 250).Troco(5).FimDocumento(0xA3, kDia2c);
-    }
+    DiasDeMovimento(&c, 6);
     const std::string fluxo = ParametrosFD(kSerie, 3) + c.Fluxo();
     std::string inteiro;
     ASSERT_EQ(Gera(fluxo, MODO_FD_SOZINHO, &inteiro), 0);
@@ -450,21 +458,7 @@ TEST_F(TipoEFD, CombinedFileWithinTheBudget)
 
     ConstrutorFD c;
     Identificacao(c);
-    uint32_t coo = 1, ccf = 1, gnf = 1;
-    for (unsigned k = 0; k < 120; ++k) {
-        c.InicioCupom(kDia1, coo++, ccf++);
-        for (unsigned i = 1; i <= 1 + k % 4; ++i)
-            c.Item(static_cast<uint16_t>(i), "789" + std::to_string(i), 1000 + i, "UN", 100 * i,
-                   static_cast<uint8_t>(i % 2), 0, "PRODUTO " + std::to_string(k));
-        c.TotalizadorParcial(0x00, 100 * k).Pagamento(0, static_cast<uint8_t>(k % 2), 100 + k)
-            .FimDocumento(k % 7 == 3 ? 0xB1 : 0xA1, kDia1);
-        if (k % 9 == 4)
-            c.InicioCancelamentoCupom(kDia1b, coo++).FimDocumento(0xA8, kDia1b);
-        if (k % 11 == 5)
-            c.InicioComprovante(kDia1b, coo++, gnf++).ItemNaoFiscal(1, 0, 250)
-                .TotalNaoFiscal(0, 250).Pagamento(0, 0, 250).FimDocumento(0xA5, kDia1b);
-    }
-    c.InicioReducaoZ(kDia2c, coo++, 1).TotalPagamento(0, 1000).Troco(5).FimDocumento(0xA3, kDia2c);
+    DiasDeMovimento(&c, 2);
     ASSERT_TRUE(GravaComAssinatura("fita.MFD", ParametrosFD(kSerie, 3) + c.Fluxo()));
 
     const std::string pasta = "Arquivos TXT Formatados";
