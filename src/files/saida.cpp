@@ -55,6 +55,7 @@ void EncerraDigesto(ArquivoSaida *s)
 {
     if (!s->paralelo)
         return;
+    AguardaDigesto();
     {
         std::lock_guard<std::mutex> t(D.trava);
         D.fim = true;
@@ -92,6 +93,13 @@ void Esvazia(ArquivoSaida *s)
         s->erro = true;
     s->atual = s->atual == D.par[0] ? D.par[1] : D.par[0];
     s->usado = 0;
+}
+
+// Everything gathered goes to the file, and the digest covers all of it.
+void Conclui(ArquivoSaida *s)
+{
+    Esvazia(s);
+    EncerraDigesto(s);
 }
 
 void Poe(ArquivoSaida *s, const char *p, size_t n)
@@ -165,11 +173,7 @@ int FechaSaida(ArquivoSaida *s)
 {
     if (s->arquivo == nullptr)
         return 1;
-    Esvazia(s);
-    if (s->paralelo) {
-        AguardaDigesto();
-        EncerraDigesto(s);
-    }
+    Conclui(s);
     bool falhou = s->erro;
     if (std::fclose(s->arquivo) != 0)
         falhou = true;
@@ -187,11 +191,7 @@ int FechaEAssinaSaida(ArquivoSaida *s, const char *caminho)
             return 1;
         return AppendSignatureLine(caminho) == 0 ? 0 : 1;
     }
-    Esvazia(s);
-    if (s->paralelo) {
-        AguardaDigesto();
-        EncerraDigesto(s);
-    }
+    Conclui(s);
     if (s->erro || std::fflush(s->arquivo) != 0) {
         // A cut file is never signed.
         FechaSaida(s);
