@@ -33,6 +33,11 @@ uint64_t RelogioUtcMs();
 // Calendar seconds (time since 1 January 1970).
 int64_t RelogioSegundos();
 
+// Milliseconds of a clock that only moves forward at a steady pace, from an
+// arbitrary origin: what time limits and intervals are measured on, so that
+// a step of the wall clock neither stalls nor shortens them.
+uint64_t RelogioMonotonicoMs();
+
 void DormeMs(unsigned ms);
 
 // Directories and files.  0 on success.

@@ -35,6 +35,14 @@ int64_t RelogioSegundos()
     return static_cast<int64_t>(time(nullptr));
 }
 
+uint64_t RelogioMonotonicoMs()
+{
+    struct timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000ULL +
+           static_cast<uint64_t>(ts.tv_nsec) / 1000000ULL;
+}
+
 void DormeMs(unsigned ms)
 {
     struct timespec ts;

@@ -33,6 +33,11 @@ int64_t RelogioSegundos()
     return static_cast<int64_t>(RelogioUtcMs() / 1000ULL) - 11644473600LL;
 }
 
+uint64_t RelogioMonotonicoMs()
+{
+    return GetTickCount64();
+}
+
 void DormeMs(unsigned ms)
 {
     Sleep(ms);
