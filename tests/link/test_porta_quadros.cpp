@@ -70,12 +70,21 @@ protected:
             }
         });
     }
+    // The port drains every frame before its write returns, so what the
+    // host wrote is already readable here: the rest is taken without waiting.
     void PararLeitor()
     {
-        if (leitor_.joinable()) {
-            usleep(100000);
-            parar_ = true;
-            leitor_.join();
+        if (!leitor_.joinable())
+            return;
+        parar_ = true;
+        leitor_.join();
+        char buf[4096];
+        struct pollfd p {pty_.mestre, POLLIN, 0};
+        while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+            ssize_t n = read(pty_.mestre, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            enviados_.append(buf, static_cast<size_t>(n));
         }
     }
     TerminalTeste pty_;
