@@ -466,7 +466,7 @@ TEST_F(Expansor, TablesOfEveryShapeDecodeEverySymbol)
                     // literal that begins a token), the end symbol last.
                     std::vector<unsigned> simbolos;
                     for (unsigned s = 0; s < 512; ++s) {
-                        bool token = s < 256 && ((s >= 0x17 && s <= 0x1F) || (s >= 0x89 && s <= 0x8F));
+                        bool token = (s >= 0x17 && s <= 0x1F) || (s >= 0x89 && s <= 0x8F);
                         if (cl[s] > 0 && s != 256 && !(pequena && token))
                             simbolos.insert(simbolos.end(), 2, s);
                     }
@@ -531,7 +531,8 @@ TEST_F(Expansor, StreamCutAnywhereKeepsEveryWholeSymbol)
         size_t cabeca = f.BitsEscritos();
         std::string captura = f.Literais(texto).Simbolo(256).Captura(0);
         for (size_t corte = 0; corte <= captura.size(); ++corte) {
-            bool perto = corte < 130 || (corte > 4060 && corte < 4130) || corte + 40 > captura.size();
+            bool perto =
+                corte < 130 || (corte > 4060 && corte < 4130) || corte + 40 > captura.size();
             if (!perto && corte % 37 != 0)
                 continue;
             size_t bits = corte > 4 ? 8 * (corte - 4) : 0;
