@@ -1,7 +1,9 @@
 // The capture expander: hand-made streams for the edge cases (empty stream,
-// symbol 257, overlapping matches, every token form, streams cut short,
-// malformed code-length tables), round trips of generated inputs of both
-// variants through the test compressor, and the command-line tool.
+// symbol 257, overlapping matches, every token form, streams cut short at
+// any byte, malformed code-length tables, codes that need the widest
+// decoding tables, failures with the output before them), round trips of
+// generated inputs of both variants through the test compressor, and the
+// command-line tool.
 #include <gtest/gtest.h>
 
 #include <algorithm>
