@@ -56,25 +56,6 @@ const LinhaSlot kSlotsGrande[] = {
     {16, 19, 6, 256}, {20, 31, 7, 512}, {32, 39, 8, 2048}, {40, 63, 9, 4096},
 };
 
-void SlotDe(unsigned d, bool pequena, unsigned *slot, unsigned *extra, unsigned *x)
-{
-    const LinhaSlot *t = pequena ? kSlotsPequena : kSlotsGrande;
-    unsigned linhas = pequena ? 7 : 9;
-    for (unsigned i = 0; i < linhas; ++i) {
-        unsigned passo = 1u << t[i].extra;
-        unsigned fim = t[i].base + (t[i].ultimo - t[i].primeiro + 1) * passo;
-        if (d < fim) {
-            *slot = t[i].primeiro + (d - t[i].base) / passo;
-            *extra = t[i].extra;
-            *x = (d - t[i].base) % passo;
-            return;
-        }
-    }
-    *slot = 0;
-    *extra = 0;
-    *x = 0;
-}
-
 // Huffman code lengths of the symbols with non-zero frequency, at most 23.
 void Comprimentos(std::vector<uint64_t> freq, uint8_t *comprimentos)
 {
@@ -186,6 +167,25 @@ struct Simbolo {
 };
 
 }  // namespace
+
+void SlotDe(unsigned d, bool pequena, unsigned *slot, unsigned *extra, unsigned *x)
+{
+    const LinhaSlot *t = pequena ? kSlotsPequena : kSlotsGrande;
+    unsigned linhas = pequena ? 7 : 9;
+    for (unsigned i = 0; i < linhas; ++i) {
+        unsigned passo = 1u << t[i].extra;
+        unsigned fim = t[i].base + (t[i].ultimo - t[i].primeiro + 1) * passo;
+        if (d < fim) {
+            *slot = t[i].primeiro + (d - t[i].base) / passo;
+            *extra = t[i].extra;
+            *x = (d - t[i].base) % passo;
+            return;
+        }
+    }
+    *slot = 0;
+    *extra = 0;
+    *x = 0;
+}
 
 std::string Comprime(const std::string &dados, const OpcoesCompressor &o, UsoCompressor *uso)
 {

@@ -36,6 +36,8 @@ std::string Comprime(const std::string &dados, const OpcoesCompressor &o,
 class EscritorBits {
 public:
     void Poe(uint32_t valor, unsigned bits);
+    // Bits written so far.
+    size_t Bits() const { return bytes_.size() * 8 + n_; }
     // Pads the last byte with zero bits and returns the bytes.
     std::string Termina();
 private:
@@ -46,5 +48,9 @@ private:
 
 // Canonical codes of a set of code lengths (as DEFLATE assigns them).
 void CodigosCanonicos(const uint8_t *comprimentos, unsigned n, uint32_t *codigos);
+
+// The distance slot of a distance value d, its number of extra bits and
+// their value x.
+void SlotDe(unsigned d, bool pequena, unsigned *slot, unsigned *extra, unsigned *x);
 
 #endif

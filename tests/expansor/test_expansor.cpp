@@ -1,9 +1,12 @@
 // The capture expander: hand-made streams for the edge cases (empty stream,
-// symbol 257, overlapping matches, every token form, streams cut short,
-// malformed code-length tables), round trips of generated inputs of both
-// variants through the test compressor, and the command-line tool.
+// symbol 257, overlapping matches, every token form, streams cut short at
+// any byte, malformed code-length tables, codes that need the widest
+// decoding tables, failures with the output before them), round trips of
+// generated inputs of both variants through the test compressor, and the
+// command-line tool.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -27,19 +30,34 @@ protected:
     }
 };
 
-// A hand-made stream with flat codes: every literal/length symbol has a
-// 9-bit code equal to its number, every distance slot a 6-bit code equal
-// to its number (each tree written as one length and repeat items).
+// A hand-made stream.  By default with flat codes: every literal/length
+// symbol has a 9-bit code equal to its number, every distance slot a 6-bit
+// code equal to its number (each tree written as one length and repeat
+// items).  Or with the code lengths given, each written as one item.
 class FluxoManual {
 public:
     explicit FluxoManual(bool pequena) : pequena_(pequena)
     {
+        std::memset(compL_, 9, sizeof compL_);
+        std::memset(compD_, 6, sizeof compD_);
         Plano(9, 512);
         Plano(6, 64);
+        Codigos();
+    }
+    FluxoManual(bool pequena, const uint8_t *literais, const uint8_t *distancias)
+        : pequena_(pequena)
+    {
+        std::memcpy(compL_, literais, sizeof compL_);
+        std::memcpy(compD_, distancias, sizeof compD_);
+        for (uint8_t c : compL_)
+            w_.Poe(c, 5);
+        for (uint8_t c : compD_)
+            w_.Poe(c, 5);
+        Codigos();
     }
     FluxoManual &Simbolo(unsigned s)
     {
-        w_.Poe(s, 9);
+        w_.Poe(codL_[s], compL_[s]);
         return *this;
     }
     FluxoManual &Literais(const std::string &bytes)
@@ -50,10 +68,16 @@ public:
     }
     FluxoManual &Distancia(unsigned slot, unsigned extra, unsigned x)
     {
-        w_.Poe(slot, 6);
+        w_.Poe(codD_[slot], compD_[slot]);
         w_.Poe(x, extra);
         return *this;
     }
+    FluxoManual &Bits(uint32_t valor, unsigned n)
+    {
+        w_.Poe(valor, n);
+        return *this;
+    }
+    size_t BitsEscritos() const { return w_.Bits(); }
     // The capture: header, bits, padding, and 'sobra' zero bytes after them.
     std::string Captura(unsigned sobra = 2)
     {
@@ -81,8 +105,17 @@ private:
             feitos += r;
         }
     }
+    void Codigos()
+    {
+        CodigosCanonicos(compL_, 512, codL_);
+        CodigosCanonicos(compD_, 64, codD_);
+    }
     bool pequena_;
     EscritorBits w_;
+    uint8_t compL_[512];
+    uint8_t compD_[64];
+    uint32_t codL_[512];
+    uint32_t codD_[64];
 };
 
 TEST_F(Expansor, FirstSymbolEndGivesAnEmptyFile)
@@ -322,6 +355,14 @@ TEST_F(Expansor, MatchBeforeTheStartOfTheStream)
                           .Simbolo(256).Captura(), &saida), -1);
     EXPECT_EQ(Expande(FluxoManual(false).Simbolo(300).Distancia(0, 1, 0)
                           .Simbolo(256).Captura(), &saida), -1);
+    // The same with input behind it: the bytes before the match are kept.
+    std::string lixo(64, '\x5A');
+    EXPECT_EQ(Expande(FluxoManual(true).Literais("AB").Simbolo(258).Distancia(1, 1, 0)
+                          .Captura(0) + lixo, &saida), -1);
+    EXPECT_EQ(saida, "AB");
+    EXPECT_EQ(Expande(FluxoManual(false).Literais("AB").Simbolo(300).Distancia(1, 1, 0)
+                          .Captura(0) + lixo, &saida), -1);
+    EXPECT_EQ(saida, "AB");
     // An earlier expansion's window is not reachable either.
     EXPECT_EQ(Expande(FluxoManual(false).Literais("xyz").Simbolo(256).Captura(), &saida), 0);
     EXPECT_EQ(Expande(FluxoManual(false).Literais("a").Simbolo(258).Distancia(1, 1, 1)
@@ -352,6 +393,158 @@ TEST_F(Expansor, DeepSparseCodesBuildTheirTrees)
     EXPECT_EQ(Expande(std::string("\xDB\x99\x04\xF6", 4) + w.Termina() + std::string(2, '\0'),
                       &saida), 0);
     EXPECT_EQ(saida, "deep");
+}
+
+// ---- tables of every shape, streams cut anywhere -------------------------------
+
+// Code lengths from a count of codes per length, given to the symbols in a
+// shuffled order (symbol 256, the end, always among them); the symbols
+// left over have no code.
+void ComprimentosDe(const std::vector<std::pair<unsigned, unsigned>> &contagens, unsigned n,
+                    std::mt19937 &r, uint8_t *c)
+{
+    std::vector<unsigned> ordem(n);
+    for (unsigned s = 0; s < n; ++s)
+        ordem[s] = s;
+    std::shuffle(ordem.begin(), ordem.end(), r);
+    if (n > 256)
+        std::swap(ordem[0], *std::find(ordem.begin(), ordem.end(), 256u));
+    std::memset(c, 0, n);
+    unsigned i = 0;
+    for (const auto &lk : contagens)
+        for (unsigned k = 0; k < lk.second; ++k)
+            c[ordem[i++]] = static_cast<uint8_t>(lk.first);
+}
+
+// The code right after the last 23-bit one: unused in an incomplete code.
+uint32_t CodigoSemUso(const uint8_t *c, unsigned n)
+{
+    uint32_t codigos[512];
+    CodigosCanonicos(c, n, codigos);
+    uint32_t maior = 0;
+    for (unsigned s = 0; s < n; ++s)
+        if (c[s] == 23)
+            maior = std::max(maior, codigos[s]);
+    return maior + 1;
+}
+
+TEST_F(Expansor, TablesOfEveryShapeDecodeEverySymbol)
+{
+    // Widest: the lengths that need the most subtable room (widths 4, 5,
+    // 6, 7, 8 and 13 full, a last 13 with one code).  Each length once:
+    // root codes of 1 to 10 bits, then one subtable of 11 to 23.
+    const std::vector<std::pair<unsigned, unsigned>> larga[2] = {
+        {{11, 1}, {12, 1}, {13, 1}, {14, 17}, {15, 33}, {16, 65}, {17, 129}, {18, 257},
+         {19, 1}, {20, 1}, {21, 1}, {22, 1}, {23, 3}},
+        {{11, 1}, {12, 1}, {13, 1}, {14, 17}, {15, 33}, {16, 1}, {17, 1}, {18, 1},
+         {19, 1}, {20, 1}, {21, 1}, {22, 1}, {23, 3}}};
+    std::vector<std::pair<unsigned, unsigned>> cada;
+    for (unsigned l = 1; l <= 23; ++l)
+        cada.push_back({l, 1});
+    // Base and extra bits of each slot, from the compressor's own table.
+    unsigned base[2][64], extra[2][64];
+    for (unsigned v = 0; v < 2; ++v)
+        for (unsigned d = 16383; d != ~0u; --d) {
+            unsigned slot, e, x;
+            SlotDe(d, v == 0, &slot, &e, &x);
+            if (slot < 64 && (v == 1 || d < 4096)) {
+                base[v][slot] = d;
+                extra[v][slot] = e;
+            }
+        }
+
+    enum Fim { SIMBOLO_FIM, LITERAL_SEM_CODIGO, DISTANCIA_SEM_CODIGO };
+    std::mt19937 r(1717);
+    for (unsigned forma = 0; forma < 2; ++forma)
+        for (unsigned v = 0; v < 2; ++v)
+            for (Fim fim : {SIMBOLO_FIM, LITERAL_SEM_CODIGO, DISTANCIA_SEM_CODIGO})
+                for (unsigned cauda : {0u, 64u}) {
+                    bool pequena = v == 0;
+                    uint8_t cl[512], cd[64];
+                    ComprimentosDe(forma == 0 ? larga[0] : cada, 512, r, cl);
+                    ComprimentosDe(forma == 0 ? larga[1] : cada, 64, r, cd);
+                    FluxoManual f(pequena, cl, cd);
+                    // Every coded symbol twice (in the small variant no
+                    // literal that begins a token), the end symbol last.
+                    std::vector<unsigned> simbolos;
+                    for (unsigned s = 0; s < 512; ++s) {
+                        bool token = (s >= 0x17 && s <= 0x1F) || (s >= 0x89 && s <= 0x8F);
+                        if (cl[s] > 0 && s != 256 && !(pequena && token))
+                            simbolos.insert(simbolos.end(), 2, s);
+                    }
+                    std::shuffle(simbolos.begin(), simbolos.end(), r);
+                    std::string esperado;
+                    unsigned copia = 0;   // a length symbol with a code
+                    for (unsigned s : simbolos) {
+                        if (s < 256) {
+                            f.Simbolo(s);
+                            esperado.push_back(static_cast<char>(s));
+                            continue;
+                        }
+                        if (s == 257 && !pequena) {
+                            f.Simbolo(s);
+                            esperado.append(2, '\0');
+                            continue;
+                        }
+                        copia = s;
+                        std::vector<unsigned> slots;
+                        for (unsigned k = 0; k < 64; ++k)
+                            if (cd[k] > 0 && base[v][k] < esperado.size())
+                                slots.push_back(k);
+                        if (slots.empty())
+                            continue;
+                        unsigned k = slots[r() % slots.size()];
+                        unsigned x = r() % (1u << extra[v][k]);
+                        if (base[v][k] + x >= esperado.size())
+                            x = 0;
+                        f.Simbolo(s).Distancia(k, extra[v][k], x);
+                        size_t origem = esperado.size() - base[v][k] - x - 1;
+                        for (unsigned i = 0; i < s - 255; ++i)
+                            esperado.push_back(esperado[origem + i]);
+                    }
+                    if (fim == SIMBOLO_FIM)
+                        f.Simbolo(256);
+                    else if (fim == LITERAL_SEM_CODIGO)
+                        f.Bits(CodigoSemUso(cl, 512), 23);
+                    else
+                        f.Simbolo(copia).Bits(CodigoSemUso(cd, 64), 23);
+                    std::string captura = f.Captura(0);
+                    for (unsigned i = 0; i < cauda; ++i)
+                        captura.push_back(static_cast<char>(r()));
+                    std::string saida;
+                    EXPECT_EQ(Expande(captura, &saida), fim == SIMBOLO_FIM ? 0 : -1)
+                        << forma << pequena << fim << cauda;
+                    EXPECT_EQ(saida, esperado) << forma << pequena << fim << cauda;
+                }
+}
+
+TEST_F(Expansor, StreamCutAnywhereKeepsEveryWholeSymbol)
+{
+    // 5000 literals of 9 bits (past the 4096-byte input block), then the
+    // end symbol; cut after every byte of the code lengths, of the block's
+    // end and of the stream's end, and every 37th byte between.  A symbol
+    // is decoded when its last bit is in the file; two missing bytes may be
+    // supplied as zeros, but only as look-ahead, never as a symbol's bits.
+    std::string texto;
+    for (unsigned i = 0; i < 5000; ++i)
+        texto.push_back(static_cast<char>('a' + i * 7 % 26));
+    for (bool pequena : {true, false}) {
+        FluxoManual f(pequena);
+        size_t cabeca = f.BitsEscritos();
+        std::string captura = f.Literais(texto).Simbolo(256).Captura(0);
+        for (size_t corte = 0; corte <= captura.size(); ++corte) {
+            bool perto =
+                corte < 130 || (corte > 4060 && corte < 4130) || corte + 40 > captura.size();
+            if (!perto && corte % 37 != 0)
+                continue;
+            size_t bits = corte > 4 ? 8 * (corte - 4) : 0;
+            size_t inteiros = bits >= cabeca ? std::min<size_t>((bits - cabeca) / 9, 5000) : 0;
+            bool fim = corte > 4 && bits >= cabeca + 9 * 5001;
+            std::string saida;
+            ASSERT_EQ(Expande(captura.substr(0, corte), &saida), fim ? 0 : -1) << corte;
+            ASSERT_EQ(saida, texto.substr(0, inteiros)) << corte;
+        }
+    }
 }
 
 // ---- round trips ------------------------------------------------------------
