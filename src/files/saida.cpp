@@ -293,7 +293,10 @@ int FechaSemNome(ArquivoSaida *s)
     return Fecha(s, true);
 }
 
-int InstalaArquivo(const char *temporario, char *final)
+namespace {
+
+// The rename of InstalaArquivo; duravel: the directory is synchronised.
+int Instala(const char *temporario, char *final, bool duravel)
 {
     char diretorio[TAMANHO_CAMINHO_SAIDA];
     size_t base = InicioBase(final);
@@ -306,18 +309,25 @@ int InstalaArquivo(const char *temporario, char *final)
         if (r == 2 && !AvancaCarimbo(final))
             r = MoveArquivo(temporario, final);   // a name without a time stamp
         if (r == 0)
-            return SincronizaDiretorio(diretorio) == 0 ? 0 : 1;
+            return !duravel || SincronizaDiretorio(diretorio) == 0 ? 0 : 1;
         if (r != 2)
             return 1;
     }
+}
+
+}  // namespace
+
+int InstalaArquivo(const char *temporario, char *final)
+{
+    return Instala(temporario, final, true);
 }
 
 int FechaSaida(ArquivoSaida *s)
 {
     if (s->arquivo == nullptr)
         return 1;
-    int r = Fecha(s, true);
-    if (InstalaArquivo(s->temporario, s->caminho) != 0)
+    int r = Fecha(s, false);
+    if (Instala(s->temporario, s->caminho, false) != 0)
         return 1;
     s->temporario[0] = '\0';
     return r;
@@ -357,7 +367,7 @@ int FechaEAssinaSaida(ArquivoSaida *s)
         // A line written in part would leave a broken trailer: the file is
         // cut back to its body and kept as it is.
         TruncaArquivo(s->temporario, corpo);
-        if (InstalaArquivo(s->temporario, s->caminho) == 0)
+        if (Instala(s->temporario, s->caminho, false) == 0)
             s->temporario[0] = '\0';
         return 1;
     }

@@ -64,8 +64,9 @@ void WriteOutput(ArquivoSaida *s, const void *bytes, size_t comprimento);
 int FechaEAssinaSaida(ArquivoSaida *s);
 
 // Kept as it is, without a signature line (a conversion that failed half
-// way, an output that is not signed): on the disk, under its final name.
-// 0 when every write and the rename succeeded, else 1.
+// way, an output that is not signed), under its final name; it is not
+// waited on to reach the disk.  0 when every write and the rename
+// succeeded, else 1.
 int FechaSaida(ArquivoSaida *s);
 
 // Abandoned: closed and removed.
