@@ -9,6 +9,10 @@
 
 namespace {
 
+// How long a name waits for the clock to reach its second: 20 ms at a time,
+// about two seconds in all.
+constexpr int ESPERAS_RELOGIO = 100;
+
 // The clock names are stamped from (a test may put its own in place).
 void LeRelogioNomes(RelogioLocal *r)
 {
@@ -100,19 +104,14 @@ bool AvancaCarimbo(char *nome)
     if (p < 0)
         return false;
     char *c = nome + p;
-    int64_t proximo = SegundosDoCarimbo(c) + 1;
-    for (;;) {
+    const int64_t proximo = SegundosDoCarimbo(c) + 1;
+    // A clock that stands still or was set back is waited for a little
+    // only: the name then carries a second still to come.
+    for (int espera = 0; espera < ESPERAS_RELOGIO; ++espera) {
         char agora[16];
         MakeTimeStamp(agora);
-        int64_t relogio = SegundosDoCarimbo(agora);
-        if (proximo <= relogio)
+        if (proximo <= SegundosDoCarimbo(agora))
             break;
-        if (proximo > relogio + 1) {
-            // The clock went back (or the names ahead were all taken): the
-            // clock's own second.
-            proximo = relogio;
-            break;
-        }
         if (RelogioNomesTeste != nullptr)
             RelogioNomesTeste->avanca();
         else

@@ -29,8 +29,9 @@ void MakeTimeStamp(char *destino);
 // A finished file never replaces another: its name takes the next second.
 // Moves the time stamp of a file name (the 15 characters before its last
 // ".", after a "_") one second on, waiting where needed until the clock has
-// reached it (a clock set back jumps to the clock's own second).  false when
-// the name carries no time stamp.
+// reached it (about two seconds at most: a clock that stands still or was
+// set back never holds a call up for long).  false when the name carries no
+// time stamp.
 bool AvancaCarimbo(char *nome);
 // Where the time stamp of a file name starts, or -1 when it carries none.
 long PosicaoCarimbo(const char *nome);

@@ -114,6 +114,15 @@ TEST_F(Saidas, FourMirrorsOfOneInputLeaveFourSignedFiles)
     EXPECT_EQ(c.finais.size(), 6u);
     EXPECT_EQ(c.invalidos, std::vector<std::string>{alheio.substr(kEspelhos.size())});
     EXPECT_TRUE(ExisteArquivo(nomes[5]));
+
+    // A clock that stands still: the names still move on, and no call hangs.
+    static const RelogioTeste parado = {[](RelogioLocal *r) { *r = {2030, 1, 1, 0, 0, 0, 0}; },
+                                        [] {}};
+    RelogioNomesTeste = &parado;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(GeraEspelhos("fita.MFD", "2", "", ""), 0) << i;
+    for (const char *s : {"000000", "000001", "000002"})
+        EXPECT_TRUE(ExisteArquivo(kEspelhos + "EMFDTV0123_20300101_" + s + ".TXT")) << s;
 }
 
 TEST_F(Saidas, FiscalMemoryThatShrinksWhileReadGivesOne)
