@@ -57,8 +57,9 @@ int TamanhoArquivo(const char *caminho, uint64_t *tamanho)
 
 int TruncaArquivo(const char *caminho, uint64_t tamanho)
 {
-    HANDLE h = CreateFileA(caminho, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    // Shared, as the readers open files: a file being read can be cut.
+    HANDLE h = CreateFileA(caminho, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return 1;
     LARGE_INTEGER posicao;
