@@ -94,10 +94,11 @@ int AppendSignatureLine(const char *caminho)
     char linha[TAMANHO_LINHA_EAD];
     std::memcpy(linha, "EAD", 3);
     SignDigest(linha + 3);
-    // Right after the bytes just signed.
+    // Right after the bytes just signed, and on the disk before it counts.
     bool ok = std::fseek(f, 0, SEEK_CUR) == 0 &&
+              GanchoArquivo(ARQ_ESCREVE, caminho, nullptr, tamanho) == 0 &&
               std::fwrite(linha, 1, TAMANHO_LINHA_EAD, f) == TAMANHO_LINHA_EAD;
-    ok = std::fflush(f) == 0 && ok;
+    ok = ok && SincronizaArquivo(f) == 0;
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
         // A line written in part (a full disk) would leave the file with a
@@ -140,19 +141,17 @@ int AbreEntradaAssinada(const char *caminho, FILE **arquivo, uint64_t *tamanho)
     FILE *f = std::fopen(caminho, "rb");
     if (f == nullptr)
         return 1;
-    long fim = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0)
-        fim = std::ftell(f);
-    if (fim < static_cast<long>(TAMANHO_LINHA_EAD)) {
+    uint64_t fim = 0;
+    if (TamanhoAberto(f, &fim) != 0 || fim < TAMANHO_LINHA_EAD) {
         std::fclose(f);
         return 1;
     }
-    int r = VerificaAssinaturaFinal(f, static_cast<uint64_t>(fim));
+    int r = VerificaAssinaturaFinal(f, fim);
     if (r != 0) {
         std::fclose(f);
         return r == 6 ? 6 : 1;
     }
     *arquivo = f;
-    *tamanho = static_cast<uint64_t>(fim);
+    *tamanho = fim;
     return 0;
 }

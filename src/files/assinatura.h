@@ -10,8 +10,9 @@
 constexpr unsigned TAMANHO_LINHA_EAD = 259;
 constexpr unsigned DIGITOS_ASSINATURA = 256;
 
-// Signs the file and appends its line.  0, or 1 when the file cannot be
-// opened, read or appended to (then nothing is appended).
+// Signs the file and appends its line, on the disk before it returns.  0,
+// or 1 when the file cannot be opened, read or appended to (then nothing is
+// appended).
 int AppendSignatureLine(const char *caminho);
 
 // Digest of the first comprimento bytes of the open file, then SignDigest.

@@ -17,11 +17,11 @@ int DownloadSoftwareBasico();
 // The detail-tape files that the record's range selects.  0, 3 or 5.
 int DownloadDetailTape(uint8_t *registro29);
 
-// Closes a finished download and appends its signature line: 0, or 5 when
-// a write, the close or the signature failed (never a finished download
-// that is truncated or unsigned).
+// Finishes a download with its signature line and its final name: 0, or 5
+// when a write, the close, the signature or the rename failed (never a
+// finished download that is truncated or unsigned).
 struct ArquivoSaida;
-int FechaEAssinaDownload(ArquivoSaida *saida, const char *nome);
+int FechaEAssinaDownload(ArquivoSaida *saida);
 
 // The 14-byte memory-read command of the 128-byte block at endereco:
 // 1B 66 FF, the selector, then "%05x%05x" of its first and last address.

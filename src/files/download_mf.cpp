@@ -51,9 +51,9 @@ static int LeMemoria(ArquivoSaida *saida, uint8_t seletor, uint32_t tamanho)
     return 0;
 }
 
-int FechaEAssinaDownload(ArquivoSaida *saida, const char *nome)
+int FechaEAssinaDownload(ArquivoSaida *saida)
 {
-    return FechaEAssinaSaida(saida, nome) == 0 ? 0 : 5;
+    return FechaEAssinaSaida(saida) == 0 ? 0 : 5;
 }
 
 int DownloadFiscalMemory(uint8_t *registro29, int destino)
@@ -75,7 +75,7 @@ int DownloadFiscalMemory(uint8_t *registro29, int destino)
         return r;
     }
     WriteOutput(&saida, registro29, TAMANHO_PARAMETROS);
-    return FechaEAssinaDownload(&saida, nome);
+    return FechaEAssinaDownload(&saida);
 }
 
 int DownloadSoftwareBasico()
@@ -90,8 +90,8 @@ int DownloadSoftwareBasico()
         return 5;
     int r = LeMemoria(&saida, SELETOR_SB, TAMANHO_SB);
     if (r != 0) {
-        FechaSaida(&saida);
+        FechaSaida(&saida);   // the partial file stays, without signature
         return r;
     }
-    return FechaEAssinaDownload(&saida, nome);
+    return FechaEAssinaDownload(&saida);
 }

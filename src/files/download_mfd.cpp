@@ -300,5 +300,5 @@ int DownloadDetailTape(uint8_t *registro29)
         FechaSaida(&saida);   // what was copied stays, without a signature line
         return r;
     }
-    return FechaEAssinaDownload(&saida, nome);
+    return FechaEAssinaDownload(&saida);
 }

@@ -7,20 +7,118 @@
 #include "link/comando.h"
 #include "mfd/registro_fd.h"
 
+namespace {
+
+// How long a name waits for the clock to reach its second: 20 ms at a time,
+// about two seconds in all.
+constexpr int ESPERAS_RELOGIO = 100;
+
+// The clock names are stamped from (a test may put its own in place).
+void LeRelogioNomes(RelogioLocal *r)
+{
+    if (RelogioNomesTeste != nullptr)
+        RelogioNomesTeste->le(r);
+    else
+        LeRelogioLocal(r);
+}
+
+void FormataCarimbo(char *destino, const unsigned *campos6)
+{
+    char texto[32];
+    std::snprintf(texto, sizeof texto, "%04u%02u%02u_%02u%02u%02u", campos6[0], campos6[1],
+                  campos6[2], campos6[3], campos6[4], campos6[5]);
+    std::memcpy(destino, texto, 15);
+}
+
+// Days since 1 March of year 0 of the proleptic Gregorian calendar, and
+// back: a stamp read as a count of seconds, time zone left out.
+int64_t DiasCivis(int64_t a, unsigned m, unsigned d)
+{
+    a -= m <= 2;
+    const int64_t era = (a >= 0 ? a : a - 399) / 400;
+    const int64_t ano = a - era * 400;
+    const int64_t diaAno = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    return era * 146097 + ano * 365 + ano / 4 - ano / 100 + diaAno;
+}
+
+int64_t SegundosDoCarimbo(const char *c)
+{
+    auto n = [c](int i, int k) {
+        unsigned v = 0;
+        for (int j = 0; j < k; ++j)
+            v = v * 10 + static_cast<unsigned>(c[i + j] - '0');
+        return v;
+    };
+    return DiasCivis(n(0, 4), n(4, 2), n(6, 2)) * 86400 + n(9, 2) * 3600 + n(11, 2) * 60 + n(13, 2);
+}
+
+void CarimboDosSegundos(int64_t segundos, char *destino)
+{
+    int64_t z = segundos / 86400;
+    const unsigned s = static_cast<unsigned>(segundos % 86400);
+    const int64_t era = z / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    const unsigned campos[6] = {static_cast<unsigned>(yoe + era * 400 + (m <= 2)) % 10000u,
+                                m, d, s / 3600, s / 60 % 60, s % 60};
+    FormataCarimbo(destino, campos);
+}
+
+}  // namespace
+
 void MakeTimeStamp(char *destino)
 {
     RelogioLocal r;
-    LeRelogioLocal(&r);
+    LeRelogioNomes(&r);
     const unsigned campos[6] = {static_cast<unsigned>(r.ano) % 10000u,
                                 static_cast<unsigned>(r.mes) % 100u,
                                 static_cast<unsigned>(r.dia) % 100u,
                                 static_cast<unsigned>(r.hora) % 100u,
                                 static_cast<unsigned>(r.minuto) % 100u,
                                 static_cast<unsigned>(r.segundo) % 100u};
-    char texto[32];
-    std::snprintf(texto, sizeof texto, "%04u%02u%02u_%02u%02u%02u", campos[0], campos[1],
-                  campos[2], campos[3], campos[4], campos[5]);
-    std::memcpy(destino, texto, 16);
+    FormataCarimbo(destino, campos);
+    destino[15] = '\0';
+}
+
+long PosicaoCarimbo(const char *nome)
+{
+    const char *ponto = std::strrchr(nome, '.');
+    if (ponto == nullptr || ponto - nome < 16 || ponto[-16] != '_')
+        return -1;
+    const char *c = ponto - 15;
+    for (int i = 0; i < 15; ++i) {
+        bool ok = i == 8 ? c[i] == '_' : (c[i] >= '0' && c[i] <= '9');
+        if (!ok)
+            return -1;
+    }
+    return static_cast<long>(c - nome);
+}
+
+bool AvancaCarimbo(char *nome)
+{
+    long p = PosicaoCarimbo(nome);
+    if (p < 0)
+        return false;
+    char *c = nome + p;
+    const int64_t proximo = SegundosDoCarimbo(c) + 1;
+    // A clock that stands still or was set back is waited for a little
+    // only: the name then carries a second still to come.
+    for (int espera = 0; espera < ESPERAS_RELOGIO; ++espera) {
+        char agora[16];
+        MakeTimeStamp(agora);
+        if (proximo <= SegundosDoCarimbo(agora))
+            break;
+        if (RelogioNomesTeste != nullptr)
+            RelogioNomesTeste->avanca();
+        else
+            DormeMs(20);
+    }
+    CarimboDosSegundos(proximo, c);
+    return true;
 }
 
 int ReadPrinterId(uint8_t *destino20)
@@ -41,9 +139,9 @@ int ReadShortId(const char *caminho, char *destino6, int modo)
     if (f == nullptr)
         return 1;
     if (modo == ID_IMAGEM_MF || modo == ID_DOWNLOAD_MFD) {
-        long posicao = modo == ID_IMAGEM_MF ? 1048576L : 0L;
+        uint64_t posicao = modo == ID_IMAGEM_MF ? 1048576u : 0u;
         char lidos[TAMANHO_ID_CURTO];
-        if (std::fseek(f, posicao, SEEK_SET) == 0) {
+        if (PosicionaArquivo(f, posicao) == 0) {
             size_t n = std::fread(lidos, 1, sizeof lidos, f);
             std::memcpy(destino6, lidos, n);
         }

@@ -26,6 +26,16 @@ constexpr int ID_FLUXO_REGISTROS = 2; // bytes 1-6 of the first 0x90 record
 // "YYYYMMDD_HHMMSS" and a terminator (16 bytes).
 void MakeTimeStamp(char *destino);
 
+// A finished file never replaces another: its name takes the next second.
+// Moves the time stamp of a file name (the 15 characters before its last
+// ".", after a "_") one second on, waiting where needed until the clock has
+// reached it (about two seconds at most: a clock that stands still or was
+// set back never holds a call up for long).  false when the name carries no
+// time stamp.
+bool AvancaCarimbo(char *nome);
+// Where the time stamp of a file name starts, or -1 when it carries none.
+long PosicaoCarimbo(const char *nome);
+
 // Asks the printer for its 20-byte identification.  0, or 3.
 int ReadPrinterId(uint8_t *destino20);
 

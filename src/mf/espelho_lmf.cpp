@@ -364,5 +364,5 @@ int GeradorEspelhoLMF(const char *arquivoMF, const char *saida, const char *tipo
         FechaSaida(&out);
         return 3;
     }
-    return FechaEAssinaSaida(&out, saida) == 0 ? 0 : 3;
+    return FechaEAssinaSaida(&out) == 0 ? 0 : 3;
 }

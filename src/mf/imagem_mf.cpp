@@ -13,7 +13,10 @@ const uint8_t *BaseMF = nullptr;
 uint8_t ParametrosMF[TAMANHO_PARAMETROS];
 uint8_t RegistroReducaoZ[TAM_REDUCAO_Z];
 
-static MapeamentoArquivo mapeamento;
+// The file read whole: the image, its parameter record and its signature
+// line (a longer file is read up to there).  Read, never mapped, so that a
+// file that shrinks or sits on a share that goes away is a failed read.
+static uint8_t imagem[TAMANHO_IMAGEM_MF + TAMANHO_PARAMETROS + 259];
 static bool fimConhecido = false;
 static size_t fimReducoes = OFS_REDUCAO_Z;
 // Outcome of validating each slot, kept from the pass of FimReducoes so
@@ -24,13 +27,11 @@ static uint16_t crzDoSlot[SLOTS_REDUCAO_Z];
 int MapeiaMF(const char *arquivo)
 {
     DesmapeiaMF();
-    if (MapeiaArquivo(arquivo, &mapeamento) != 0)
+    size_t lidos = 0;
+    if (LeArquivoInteiro(arquivo, imagem, sizeof imagem, &lidos) != 0 ||
+        lidos < TAMANHO_IMAGEM_MF + TAMANHO_PARAMETROS)
         return 1;
-    if (mapeamento.tamanho < TAMANHO_IMAGEM_MF + TAMANHO_PARAMETROS) {
-        DesmapeiaArquivo(&mapeamento);
-        return 1;
-    }
-    BaseMF = mapeamento.base;
+    BaseMF = imagem;
     std::memcpy(ParametrosMF, BaseMF + TAMANHO_IMAGEM_MF, TAMANHO_PARAMETROS);
     fimConhecido = false;
     return 0;
@@ -40,7 +41,6 @@ void DesmapeiaMF()
 {
     if (BaseMF == nullptr)
         return;
-    DesmapeiaArquivo(&mapeamento);
     BaseMF = nullptr;
     fimConhecido = false;
 }

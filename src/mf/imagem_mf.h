@@ -1,8 +1,8 @@
-// The fiscal-memory image: a downloaded MF file mapped whole, and the
+// The fiscal-memory image: a downloaded MF file read whole, and the
 // readers that hand one record at a time, checked against its checksum (or
 // its backup copy 43690 bytes further on) and with its numeric fields turned
 // into host order.  The LMF mirror and the type-E generator read through
-// here; nothing else touches the mapping.
+// here; nothing else touches the image in memory.
 #ifndef TALVOR_MF_IMAGEM_MF_H
 #define TALVOR_MF_IMAGEM_MF_H
 
@@ -64,14 +64,16 @@ constexpr size_t RZ_DATA = 0, RZ_HORA = 2, RZ_CRZ = 4, RZ_DATA_MOVIMENTO = 6, RZ
                  RZ_DT = 216, RZ_DS = 222, RZ_DO = 228, RZ_AT = 234, RZ_AS = 240, RZ_AO = 246,
                  RZ_ON = 252, RZ_ALIQUOTAS = 258, RZ_SEGUNDOS = 274, RZ_INDICADOR = 275;
 
-// The mapped file: the image, and the download parameter record after it.
+// The file in memory: the image, and the download parameter record after it.
 extern const uint8_t *BaseMF;
 extern uint8_t ParametrosMF[TAMANHO_PARAMETROS];
 // The record buffer of ValidaReducaoZ.
 extern uint8_t RegistroReducaoZ[TAM_REDUCAO_Z];
 
-// Maps the file (it must hold the image and the 29-byte record after it).
-// 0, or 1 when it cannot be opened or mapped or is too short.
+// Reads the file into memory (it must hold the image and the 29-byte record
+// after it; what follows its signature line is not read).  0, or 1 when it
+// cannot be opened or read, is too short, or shrinks while it is read.
+// DesmapeiaMF lets it go.
 int MapeiaMF(const char *arquivo);
 void DesmapeiaMF();
 

@@ -324,7 +324,7 @@ int Espelho(FILE *entrada, uint64_t tamanho, const char *saida, const uint8_t *r
         return 1;
     }
     if (assina)
-        return FechaEAssinaSaida(&out, saida) == 0 ? 0 : 1;
+        return FechaEAssinaSaida(&out) == 0 ? 0 : 1;
     return FechaSaida(&out) == 0 ? 0 : 1;
 }
 

@@ -4,10 +4,10 @@
 // a record followed by 0xFF is not delivered (the download marks records cut
 // short that way), runs of 0xFF are skipped, and a record whose text is
 // longer than its tag allows is dropped when a 0xFF follows it.
-#include <climits>
 #include <cstring>
 
 #include "mfd/registro_fd.h"
+#include "platform/plataforma.h"
 
 void AbreLeitorFD(LeitorFD *leitor, FILE *arquivo, uint64_t inicio, uint64_t fim)
 {
@@ -31,8 +31,7 @@ static int CarregaFD(LeitorFD *l)
                                                     : TAMANHO_BUFFER_LEITOR_FD;
     // The file position follows the buffer; seek only when it does not.
     if (l->posicao != l->inicioBuffer + l->cheio || l->cheio == 0) {
-        if (l->posicao > static_cast<uint64_t>(LONG_MAX) ||
-            std::fseek(l->arquivo, static_cast<long>(l->posicao), SEEK_SET) != 0) {
+        if (PosicionaArquivo(l->arquivo, l->posicao) != 0) {
             l->cheio = 0;
             return FD_DANIFICADO;
         }
@@ -139,13 +138,11 @@ int LeRegistroFD(LeitorFD *leitor, uint8_t *registro, int *documento)
 
 void IdentificacaoDoFluxo(FILE *f, char *destino6)
 {
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        return;
-    long tamanho = std::ftell(f);
-    if (tamanho < 259)
+    uint64_t tamanho = 0;
+    if (TamanhoAberto(f, &tamanho) != 0 || tamanho < 259)
         return;
     static LeitorFD leitor;
-    AbreLeitorFD(&leitor, f, 0, static_cast<uint64_t>(tamanho) - 259);
+    AbreLeitorFD(&leitor, f, 0, tamanho - 259);
     uint8_t registro[TAMANHO_REGISTRO_FD];
     while (LeRegistroFD(&leitor, registro, nullptr) == FD_OK) {
         if (registro[0] == 0x90) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Name of the binary-download directory.  On Windows the file system takes
 // code page 1252 (the "á" is the byte 0xE1); POSIX file names are UTF-8.
@@ -42,6 +43,7 @@ void DormeMs(unsigned ms);
 
 // Directories and files.  0 on success.
 int CriaDiretorio(const char *caminho);        // 0 also when it exists already
+// Renames, replacing a file of the new name.
 int MoveArquivo(const char *de, const char *para);
 int RemoveArquivo(const char *caminho);
 int TamanhoArquivo(const char *caminho, uint64_t *tamanho);
@@ -52,6 +54,37 @@ int TruncaArquivo(const char *caminho, uint64_t tamanho);
 // 0, or 1 when no such file could be created.
 int CriaArquivoTemporario(char *destino, size_t capacidade);
 
+// Output files.  CriaArquivoNovo opens a file for binary writing only where
+// no file of that name exists (nullptr otherwise, or on any failure).
+FILE *CriaArquivoNovo(const char *caminho);
+// Everything written reaches the disk: the stream is emptied and the file
+// synchronised (fsync; FlushFileBuffers on Windows).  0, or 1.
+int SincronizaArquivo(FILE *arquivo);
+// Renames without ever replacing: 0 renamed; 2 a file of the new name
+// exists (nothing changed); 1 any other failure.
+int RenomeiaSemSubstituir(const char *de, const char *para);
+// Makes the names changed in a directory ("" the current one) durable.
+// 0, or 1 when the system reports an I/O error.
+int SincronizaDiretorio(const char *diretorio);
+// Calls visita with the name of every entry of a directory ("" the current
+// one) but "." and "..".  0, or 1 when it cannot be read.
+int PercorreDiretorio(const char *diretorio, void (*visita)(const char *nome, void *contexto),
+                      void *contexto);
+
+// The process, and whether a process still runs (the owner of a temporary
+// file).  A process that cannot be looked at counts as running.
+uint32_t IdProcesso();
+bool ProcessoAtivo(uint32_t id);
+
+// Reads a regular file from its start into destino: as many bytes as it
+// holds, at most capacidade.  0 with *lidos; 1 when it cannot be opened or
+// read, or ends before the size it had when opened (it shrank meanwhile).
+int LeArquivoInteiro(const char *caminho, uint8_t *destino, size_t capacidade, size_t *lidos);
+
+// 64-bit positions in open files (a detail tape may pass 2 GiB).  0, or 1.
+int PosicionaArquivo(FILE *arquivo, uint64_t posicao);
+int TamanhoAberto(FILE *arquivo, uint64_t *tamanho);   // moves to the end
+
 // A thread of the library (the HID and scanner readers).  IniciaLinha: 0
 // started, 1 not.  AguardaLinha waits for its end (nothing when none runs).
 struct LinhaExecucao {
@@ -60,18 +93,37 @@ struct LinhaExecucao {
 int IniciaLinha(LinhaExecucao *linha, void (*rotina)());
 void AguardaLinha(LinhaExecucao *linha);
 
-// Read-only mapping of a whole file.
-struct MapeamentoArquivo {
-    const uint8_t *base;
-    uint64_t tamanho;
-    void *interno[2];
-};
-// 0 mapped; 1 the file cannot be opened or mapped.
-int MapeiaArquivo(const char *caminho, MapeamentoArquivo *m);
-void DesmapeiaArquivo(MapeamentoArquivo *m);
-
 // Called when the library is unloaded or the process ends: closes an open
 // serial port (the only resource that outlives an export).
 void FechaRecursosAoDescarregar();
+
+// ---- Test aids: set by the tests only, never by the library ----
+
+// Asked before each file operation named here, with the path (and, for a
+// rename, the new name; for a write, the bytes written so far; for a block
+// of LeArquivoInteiro, the bytes read so far).  An answer other than 0 makes
+// the operation fail as the system would: FALHA_OUTRO_DISPOSITIVO as between
+// two file systems, any other value as an I/O error.  The test may also act
+// itself (take a name, cut a file, end the process) before it answers.
+enum OperacaoArquivo { ARQ_CRIA, ARQ_ESCREVE, ARQ_SINCRONIZA, ARQ_RENOMEIA, ARQ_LE };
+constexpr int FALHA_ARQUIVO = 1;
+constexpr int FALHA_OUTRO_DISPOSITIVO = 2;
+using GanchoArquivos = int (*)(int operacao, const char *caminho, const char *outro,
+                               uint64_t bytes);
+inline GanchoArquivos GanchoArquivosTeste = nullptr;
+inline int GanchoArquivo(int operacao, const char *caminho, const char *outro, uint64_t bytes)
+{
+    return GanchoArquivosTeste != nullptr ? GanchoArquivosTeste(operacao, caminho, outro, bytes)
+                                          : 0;
+}
+
+// The clock of file-name time stamps: when set, names read le in place of
+// LeRelogioLocal, and a name waiting for the next second calls avanca (which
+// should move that clock on) in place of sleeping.
+struct RelogioTeste {
+    void (*le)(RelogioLocal *r);
+    void (*avanca)();
+};
+inline const RelogioTeste *RelogioNomesTeste = nullptr;
 
 #endif

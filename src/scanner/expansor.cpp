@@ -574,12 +574,16 @@ int ExpandCapture(const char *entrada, const char *saida)
         if (in != nullptr)
             std::fclose(in);
         if (aberta == 0)
-            FechaSaida(&out);
+            DescartaSaida(&out);
         return EXPANSAO_ARQUIVO;
     }
     int r = ExpandeFluxo(in, out.arquivo);
     std::fclose(in);
-    if (FechaSaida(&out) != 0 && r == EXPANSAO_OK)
-        r = EXPANSAO_ARQUIVO;
-    return r;
+    // Only a complete expansion takes the name (saida may be entrada itself,
+    // which it then replaces whole).
+    if (r != EXPANSAO_OK || out.erro) {
+        DescartaSaida(&out);
+        return r != EXPANSAO_OK ? r : EXPANSAO_ARQUIVO;
+    }
+    return FechaSaida(&out) == 0 ? EXPANSAO_OK : EXPANSAO_ARQUIVO;
 }

@@ -19,8 +19,9 @@ constexpr int EXPANSAO_OK = 0;
 constexpr int EXPANSAO_ARQUIVO = 1;     // a file cannot be opened or written
 constexpr int EXPANSAO_FORMATO = -1;    // the stream is not a valid capture
 
-// Expands the compressed capture at entrada into saida (created or
-// truncated).  Both files are closed in every case.
+// Expands the compressed capture at entrada into saida, which it replaces
+// once the expansion is complete (saida may be entrada itself); after a
+// failure saida is left as it was.  Both files are closed in every case.
 int ExpandCapture(const char *entrada, const char *saida);
 
 // The same over open files: entrada positioned at the 4-byte header, saida

@@ -30,9 +30,21 @@ const char *const MSG_LEIA = "Leia o c\xF3" "digo %d.\r\n";
 const char *const MSG_ERRO = "Erro!!! Leia o c\xF3" "digo novamente.\r\n";
 const char *const MSG_SUCESSO = "Leitura conclu\xED" "da com sucesso!\r\n";
 const char *const MSG_CANCELADA = "Leitura cancelada\r\n";
+// What went wrong when a capture could not be stored; %s is where it is.
+const char *const MSG_ERRO_TEMPORARIO =
+    "Erro: o arquivo tempor\xE1rio da leitura n\xE3o p\xF4" "de ser criado em %s\r\n";
+const char *const MSG_ERRO_GRAVACAO =
+    "Erro na grava\xE7\xE3o da captura. Captura mantida em %s\r\n";
+const char *const MSG_ERRO_EXPANSAO =
+    "Erro na expans\xE3o da captura. Captura mantida em %s\r\n";
+const char *const MSG_ERRO_ASSINATURA =
+    "Erro na assinatura da captura. Captura mantida em %s\r\n";
+const char *const MSG_ERRO_IDENTIFICACAO =
+    "Erro na leitura da identifica\xE7\xE3o da captura. Captura mantida em %s\r\n";
+const char *const MSG_ERRO_MOVER = "Erro ao mover a captura. Captura mantida em %s\r\n";
 
 constexpr unsigned SEQUENCIA_FINAL = 0xFFFF;
-constexpr size_t TAMANHO_TEMPORARIO = 300;
+constexpr size_t TAMANHO_TEMPORARIO = TAMANHO_CAMINHO_SAIDA;
 
 const SaidaCaptura kSaidaDialogo = {AcrescentaRegistroDialogo, SubstituiRegistroDialogo,
                                     HabilitaControleDialogo, EncerraDialogo};
@@ -57,13 +69,41 @@ void LogNumero(const char *formato, int numero)
     LogLine(texto);
 }
 
-// Closes the temporary file (if open) and removes it (if not yet stored).
+// Appends a message that names a path, shown in code page 1252 like the
+// rest of the log (the "á" of the binaries' directory is one byte there).
+void LogCaminho(const char *formato, const char *caminho)
+{
+    static const char kDiretorio1252[] = "Arquivos Bin\xE1rios/";
+    const size_t n = std::strlen(DIR_BINARIOS);
+    char mostrado[TAMANHO_TEMPORARIO + 32];
+    if (std::strncmp(caminho, DIR_BINARIOS, n) == 0)
+        std::snprintf(mostrado, sizeof mostrado, "%s%s", kDiretorio1252, caminho + n);
+    else
+        std::snprintf(mostrado, sizeof mostrado, "%s", caminho);
+    char texto[sizeof mostrado + 160];
+    std::snprintf(texto, sizeof texto, formato, mostrado);
+    LogLine(texto);
+}
+
+// An unfinished reading's file (if open) is removed: its data are of no
+// further use.
 void DescartaTemporario()
 {
-    if (c.arquivo.arquivo != nullptr)
-        FechaSaida(&c.arquivo);
-    if (c.temporario[0] != '\0')
-        RemoveArquivo(c.temporario);
+    DescartaSaida(&c.arquivo);
+    c.temporario[0] = '\0';
+}
+
+// A capture read to its end but not stored is kept, out of the way of the
+// temporary files that later readings remove: as "RZ_" + time stamp +
+// ".captura" in the binaries' directory, or where it is when that fails.
+// The log says what failed and where the capture is.
+void MantemCaptura(const char *formato)
+{
+    char mantida[TAMANHO_TEMPORARIO];
+    char carimbo[16];
+    MakeTimeStamp(carimbo);
+    std::snprintf(mantida, sizeof mantida, "%sRZ_%s.captura", DIR_BINARIOS, carimbo);
+    LogCaminho(formato, InstalaArquivo(c.temporario, mantida) == 0 ? mantida : c.temporario);
     c.temporario[0] = '\0';
 }
 
@@ -72,14 +112,13 @@ void IniciaLeitura()
     // A cancelled or unfinished reading leaves its temporary file behind:
     // it is of no further use.
     DescartaTemporario();
-    if (CriaArquivoTemporario(c.temporario, sizeof c.temporario) != 0) {
-        c.temporario[0] = '\0';
+    // The capture is written in the directory it is stored in, so that
+    // storing it is a rename within one file system.
+    if (CriaDiretorio(DIR_BINARIOS) != 0 || AbreSaida(&c.arquivo, DIR_BINARIOS "RZ", false) != 0) {
+        LogCaminho(MSG_ERRO_TEMPORARIO, DIR_BINARIOS);
         return;
     }
-    if (AbreSaida(&c.arquivo, c.temporario, false) != 0) {
-        DescartaTemporario();
-        return;
-    }
+    std::snprintf(c.temporario, sizeof c.temporario, "%s", c.arquivo.temporario);
     c.saida->Habilita(CONTROLE_INICIAR, false);
     c.saida->Habilita(CONTROLE_CANCELAR, true);
     c.cheio = 0;
@@ -90,50 +129,52 @@ void IniciaLeitura()
     c.lendo = true;
 }
 
-// Tail of a finished capture: expansion, signature, final name.
+// Tail of a finished capture: expansion, signature, final name.  Success is
+// told only once the capture is stored under its final name.
 void ConcluiCaptura()
 {
-    LogLine(MSG_SUCESSO);
     WriteOutput(&c.arquivo, c.codigo + 2, c.cheio - 4);
     c.cheio = 0;
     c.lendo = false;
-    bool gravado = FechaSaida(&c.arquivo) == 0;
+    // A capture whose data did not all reach the disk is not stored.
+    if (FechaSemNome(&c.arquivo) != 0) {
+        MantemCaptura(MSG_ERRO_GRAVACAO);
+        return;
+    }
     uint8_t cabecalho[4] = {0, 0, 0, 0};
     size_t lidos = 0;
     if (FILE *f = std::fopen(c.temporario, "rb")) {
         lidos = std::fread(cabecalho, 1, sizeof cabecalho, f);
         std::fclose(f);
     }
-    // A capture whose data did not all reach the disk is not stored.
-    if (!gravado)
-        return;
     if (lidos == 4 && CabecalhoComprimido(cabecalho)) {
-        char expandido[TAMANHO_TEMPORARIO + 2];
-        std::snprintf(expandido, sizeof expandido, "%s1", c.temporario);
-        if (ExpandCapture(c.temporario, expandido) != 0) {
-            RemoveArquivo(expandido);
-            return;
-        }
-        if (RemoveArquivo(c.temporario) != 0 || MoveArquivo(expandido, c.temporario) != 0) {
-            RemoveArquivo(expandido);
+        // The expansion replaces the capture only once it is complete.
+        if (ExpandCapture(c.temporario, c.temporario) != 0) {
+            MantemCaptura(MSG_ERRO_EXPANSAO);
             return;
         }
         // Without its signature line no reader would accept the capture.
-        if (AppendSignatureLine(c.temporario) != 0)
+        if (AppendSignatureLine(c.temporario) != 0) {
+            MantemCaptura(MSG_ERRO_ASSINATURA);
             return;
+        }
+    }
+    char id[TAMANHO_ID_CURTO];
+    std::memset(id, ' ', sizeof id);
+    char final[TAMANHO_TEMPORARIO];
+    if (ReadShortId(c.temporario, id, ID_FLUXO_REGISTROS) != 0) {
+        MantemCaptura(MSG_ERRO_IDENTIFICACAO);
+    } else {
+        MontaNomeArquivo(final, DIR_BINARIOS, "", id, "RZ");
+        if (InstalaArquivo(c.temporario, final) != 0) {
+            MantemCaptura(MSG_ERRO_MOVER);
+        } else {
+            c.temporario[0] = '\0';
+            LogLine(MSG_SUCESSO);
+        }
     }
     c.saida->Habilita(CONTROLE_INICIAR, true);
     c.saida->Habilita(CONTROLE_CANCELAR, false);
-    if (CriaDiretorio(DIR_BINARIOS) != 0)
-        return;
-    char id[TAMANHO_ID_CURTO];
-    std::memset(id, ' ', sizeof id);
-    if (ReadShortId(c.temporario, id, ID_FLUXO_REGISTROS) != 0)
-        return;
-    char final[TAMANHO_NOME];
-    MontaNomeArquivo(final, DIR_BINARIOS, "", id, "RZ");
-    if (MoveArquivo(c.temporario, final) == 0)
-        c.temporario[0] = '\0';
 }
 
 // A complete code in the code buffer.

@@ -14,7 +14,8 @@ constexpr int MODO_FD_COMBINADO = 1;
 constexpr int MODO_FD_REDUCAO = 2;
 
 // Records from the fiscal memory.  Combined: the queue holds the
-// detail-tape generator's records (E01, E02 first).  0, 1, 2 or 6.
+// detail-tape generator's records (E01, E02 first), and the records go on
+// the file SaidaCombinadaFD left open, if any.  0, 1, 2 or 6.
 int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool combinado);
 
 // Records from a detail-tape stream.  0, 1, 4 or 6.
@@ -43,6 +44,12 @@ int EscreveRestoFD(ArquivoSaida *out);
 // Lets the kept-back records go without writing them (a failed or
 // abandoned combined conversion).  Nothing happens when none are kept.
 void DescartaRestoFD();
+
+// The combined file is one output from the detail tape's first line to the
+// signature line: a combined run of the detail-tape generator that succeeds
+// leaves it open (nullptr when it wrote none), the fiscal-memory generator
+// writes on and ends it.  The next detail-tape run discards one left open.
+ArquivoSaida *SaidaCombinadaFD();
 
 // Test aid: the given record written to a temporary file (counted from 1)
 // fails as a full disk would; 0 turns it off.

@@ -149,6 +149,10 @@ struct EstadoTipoEFD {
 
 EstadoTipoEFD E;
 
+// The output of a run.  In combined mode it stays open after a run that
+// succeeded: the fiscal-memory generator writes on and finishes it.
+ArquivoSaida Saida;
+
 uint64_t Num(const uint8_t *r, size_t n)
 {
     return LeNumero(r, n);
@@ -1227,6 +1231,7 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
 {
     *escrito = false;
     DescartaRestoFD();
+    DescartaSaida(&Saida);   // a combined file an earlier run left unfinished
     ItemList local;
     local.Init();
     if (lista == nullptr)
@@ -1252,8 +1257,8 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
     if (inicio >= fim)
         return 0;
     bool combinado = (E.flags & 0xF0) == SAIDA_COMBINADA;
-    static ArquivoSaida out;
-    if (AbreSaida(&out, saida, true, combinado) != 0)
+    ArquivoSaida &out = Saida;
+    if (AbreSaida(&out, saida, true) != 0)
         return 1;
     E.podeDespejar = true;
     if (!combinado)
@@ -1296,8 +1301,8 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
             l.Release();
     }
     if (combinado) {
-        if (falha == 0 && FechaSaida(&out) == 0)
-            return 0;
+        if (falha == 0 && !out.erro)
+            return 0;   // left open for the fiscal-memory side
         if (falha == 0)
             falha = 1;
         FechaSaida(&out);
@@ -1305,14 +1310,14 @@ int Registros(FILE *f, uint64_t tamanho, const char *saida, ItemList *lista, int
         DescartaRestoFD();
         return falha;
     }
-    if (falha != 0)
-        FechaSaida(&out);
-    else if ((assina ? FechaEAssinaSaida(&out, saida) : FechaSaida(&out)) != 0)
-        falha = 1;
     if (falha != 0) {
         // What was written is not the whole file: none is left behind.
-        RemoveArquivo(saida);
+        DescartaSaida(&out);
         return falha;
+    }
+    if ((assina ? FechaEAssinaSaida(&out) : FechaSaida(&out)) != 0) {
+        RemoveArquivo(out.temporario[0] != '\0' ? out.temporario : out.caminho);
+        return 1;
     }
     *escrito = true;
     return 0;
@@ -1329,6 +1334,11 @@ int EscreveRestoFD(ArquivoSaida *out)
     }
     DescartaRestoFD();
     return r;
+}
+
+ArquivoSaida *SaidaCombinadaFD()
+{
+    return Saida.arquivo != nullptr ? &Saida : nullptr;
 }
 
 void DescartaRestoFD()

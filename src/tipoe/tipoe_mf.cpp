@@ -24,7 +24,8 @@ constexpr uint64_t TAMANHO_ASSINADO_MF = TAMANHO_IMAGEM_MF + TAMANHO_PARAMETROS;
 constexpr int ERRO_MEMORIA = 4;
 
 struct {
-    ArquivoSaida out;
+    ArquivoSaida proprio;   // the file of a run that opens its own
+    ArquivoSaida *out;      // the file written
     uint8_t serie[20], modelo[20];
     uint8_t usuarios[20][TAM_USUARIO];
     unsigned numUsuarios;
@@ -33,8 +34,8 @@ struct {
 
 void Escreve(const char *texto, size_t n)
 {
-    WriteOutput(&G.out, texto, n);
-    WriteOutput(&G.out, "\n", 1);
+    WriteOutput(G.out, texto, n);
+    WriteOutput(G.out, "\n", 1);
 }
 
 // A record of n characters filled with `fill`, with its prefix.
@@ -461,7 +462,7 @@ int Registros(ItemList *fila, bool combinado)
             std::free(texto);
         }
         // The detail tape's records that went past its memory budget.
-        if (EscreveRestoFD(&G.out) != 0)
+        if (EscreveRestoFD(G.out) != 0)
             return 2;
     }
     return 0;
@@ -497,20 +498,27 @@ int GeraTipoEDaMF(const char *arquivoMF, const char *saida, ItemList *fila, bool
         if (r != 0)
             return r;
     }
-    if (MapeiaMF(arquivoMF) != 0)
+    G.out = combinado ? SaidaCombinadaFD() : nullptr;
+    if (MapeiaMF(arquivoMF) != 0) {
+        if (G.out != nullptr)
+            FechaSaida(G.out);   // the detail tape's part stays, unsigned
         return 1;
-    if (AbreSaida(&G.out, saida, true, combinado) != 0) {
-        DesmapeiaMF();
-        return 2;
     }
-    if (!combinado)
-        DigestoEmParalelo(&G.out);
+    if (G.out == nullptr) {
+        G.out = &G.proprio;
+        if (AbreSaida(G.out, saida, true) != 0) {
+            DesmapeiaMF();
+            return 2;
+        }
+        if (!combinado)
+            DigestoEmParalelo(G.out);
+    }
     int r = Registros(fila, combinado);
     DesmapeiaMF();
     // A failed write leaves a file that is not signed.
     if (r != 0) {
-        FechaSaida(&G.out);
+        FechaSaida(G.out);
         return r;
     }
-    return FechaEAssinaSaida(&G.out, saida) == 0 ? 0 : 2;
+    return FechaEAssinaSaida(G.out) == 0 ? 0 : 2;
 }

@@ -167,22 +167,30 @@ TEST_F(Nomes, TextOutputHasCrLfOnEveryPlatform)
     WriteOutput(&s, "ab\ncd", 5);
     EXPECT_EQ(FechaSaida(&s), 0);
     EXPECT_EQ(LeArquivo("b.bin"), "ab\ncd");
-    ASSERT_EQ(AbreSaida(&s, "b.bin", false, true), 0);
+    // A name without a time stamp (the tools' own) is replaced whole.
+    ASSERT_EQ(AbreSaida(&s, "b.bin", false), 0);
     WriteOutput(&s, "!", 1);
     EXPECT_EQ(FechaSaida(&s), 0);
-    EXPECT_EQ(LeArquivo("b.bin"), "ab\ncd!");
+    EXPECT_EQ(LeArquivo("b.bin"), "!");
     EXPECT_NE(AbreSaida(&s, "nao/existe/x.txt", true), 0);
+}
+
+// Writes fail as on a full disk.
+int DiscoCheio(int operacao, const char *, const char *, uint64_t)
+{
+    return operacao == ARQ_ESCREVE ? FALHA_ARQUIVO : 0;
 }
 
 TEST_F(Nomes, FailedWriteIsReportedAtClose)
 {
-    if (!ExisteArquivo("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
     ArquivoSaida s;
-    ASSERT_EQ(AbreSaida(&s, "/dev/full", false, true), 0);
+    ASSERT_EQ(AbreSaida(&s, "cheio.bin", false), 0);
+    GanchoArquivosTeste = DiscoCheio;
     std::string grande(1 << 16, 'x');
     WriteOutput(&s, grande.data(), grande.size());
     EXPECT_NE(FechaSaida(&s), 0);
+    GanchoArquivosTeste = nullptr;
+    EXPECT_TRUE(ExisteArquivo("cheio.bin"));   // kept as far as it got
 }
 
 // Closing with the signature line signs the digest the writer kept: the
@@ -207,7 +215,7 @@ TEST_F(Nomes, SignedCloseEqualsSigningTheFileReadBack)
             DigestoEmParalelo(&s);
         for (size_t p = 0; p < texto.size(); p += 1 + p % 5000)
             WriteOutput(&s, texto.data() + p, std::min(texto.size() - p, 1 + p % 5000));
-        ASSERT_EQ(FechaEAssinaSaida(&s, "assinado.txt"), 0);
+        ASSERT_EQ(FechaEAssinaSaida(&s), 0);
         std::string assinado = LeArquivo("assinado.txt");
         EXPECT_EQ(assinado.size(), disco.size() + TAMANHO_LINHA_EAD);
         EXPECT_EQ(assinado, LeArquivo("relido.txt")) << "paralelo " << paralelo;
@@ -219,17 +227,10 @@ TEST_F(Nomes, SignedCloseEqualsSigningTheFileReadBack)
     ASSERT_EQ(FechaSaida(&s), 0);
     EXPECT_EQ(LeArquivo("semlinha.txt"), disco);
 
-    GravaArquivo("acrescido.bin", "inicio\n");
-    ASSERT_EQ(AbreSaida(&s, "acrescido.bin", false, true), 0);
-    WriteOutput(&s, "fim\n", 4);
-    ASSERT_EQ(FechaEAssinaSaida(&s, "acrescido.bin"), 0);
-    GravaArquivo("acrescido2.bin", "inicio\nfim\n");
-    ASSERT_EQ(AppendSignatureLine("acrescido2.bin"), 0);
-    EXPECT_EQ(LeArquivo("acrescido.bin"), LeArquivo("acrescido2.bin"));
 
     // An empty body is signed too.
     ASSERT_EQ(AbreSaida(&s, "vazio.txt", true), 0);
-    ASSERT_EQ(FechaEAssinaSaida(&s, "vazio.txt"), 0);
+    ASSERT_EQ(FechaEAssinaSaida(&s), 0);
     GravaArquivo("vazio2.txt", "");
     ASSERT_EQ(AppendSignatureLine("vazio2.txt"), 0);
     EXPECT_EQ(LeArquivo("vazio.txt"), LeArquivo("vazio2.txt"));
@@ -237,18 +238,24 @@ TEST_F(Nomes, SignedCloseEqualsSigningTheFileReadBack)
 
 TEST_F(Nomes, FailedWriteIsNeverSigned)
 {
-    if (!ExisteArquivo("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
     static ArquivoSaida s;
     std::string grande(1 << 20, 'x');
+    GanchoArquivosTeste = DiscoCheio;
     for (int paralelo = 0; paralelo < 2; ++paralelo) {
-        ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
+        ASSERT_EQ(AbreSaida(&s, "cheio.txt", true), 0);
         if (paralelo != 0)
             DigestoEmParalelo(&s);
         WriteOutput(&s, grande.data(), grande.size());
-        EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
+        EXPECT_NE(FechaEAssinaSaida(&s), 0);
+        EXPECT_EQ(LeArquivo("cheio.txt"), "");   // kept as it is: nothing reached it
     }
-    ASSERT_EQ(AbreSaida(&s, "/dev/full", true), 0);
+    // Only the signature line fails: the body is kept, without a part line.
+    GanchoArquivosTeste = [](int operacao, const char *, const char *, uint64_t bytes) {
+        return operacao == ARQ_ESCREVE && bytes > 0 ? FALHA_ARQUIVO : 0;
+    };
+    ASSERT_EQ(AbreSaida(&s, "linha.txt", true), 0);
     WriteOutput(&s, "x\n", 2);
-    EXPECT_NE(FechaEAssinaSaida(&s, "/dev/full"), 0);
+    EXPECT_NE(FechaEAssinaSaida(&s), 0);
+    EXPECT_EQ(LeArquivo("linha.txt"), "x\r\n");
+    GanchoArquivosTeste = nullptr;
 }

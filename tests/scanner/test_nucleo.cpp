@@ -316,19 +316,23 @@ TEST_F(NucleoCaptura, FailedExpansionLeavesTheCaptureInPlace)
     Botao(CONTROLE_INICIAR);
     std::string ruim = std::string("\xDB\x99\x04\xF5", 4) + std::string("\xE8\x00\x00", 3);
     EnviaCodigo(CodigoFinal(ruim, 1));
-    EXPECT_EQ(registro, kInicio + kSucesso);
-    EXPECT_TRUE(Guardados().empty());
-    std::string temporario = TemporarioCaptura();
-    ASSERT_FALSE(temporario.empty());
-    EXPECT_EQ(LeArquivo(temporario), ruim);
-    EXPECT_EQ(ListaDiretorio("tmp").size(), 1u);   // no half-expanded file
+    // No success: the error, and where the capture was kept.
+    const std::string erro = "Erro na expans\xE3o da captura. Captura mantida em Arquivos Bin\xE1rios/RZ_";
+    ASSERT_EQ(registro.substr(0, kInicio.size() + erro.size()), kInicio + erro);
+    std::vector<std::string> g = Guardados();
+    ASSERT_EQ(g.size(), 1u);   // no half-expanded file, nothing stored as .RZ
+    EXPECT_EQ(registro.substr(kInicio.size() + erro.size() - 3), g[0] + "\r\n");
+    EXPECT_EQ(g[0].substr(g[0].size() - 8), ".captura");
+    std::string mantida = std::string(DIR_BINARIOS) + g[0];
+    EXPECT_EQ(LeArquivo(mantida), ruim);
+    EXPECT_STREQ(TemporarioCaptura(), "");
     // The controls stay; cancel re-enables the start.
     EXPECT_TRUE(habilitado[CONTROLE_CANCELAR]);
     Botao(CONTROLE_CANCELAR);
     EXPECT_TRUE(habilitado[CONTROLE_INICIAR]);
-    // Closing the dialog deletes it.
+    // Closing the dialog keeps it.
     TrataMensagemCaptura(MSG_DESTRUIDO, 0);
-    EXPECT_FALSE(ExisteArquivo(temporario));
+    EXPECT_TRUE(ExisteArquivo(mantida));
 }
 
 TEST_F(NucleoCaptura, ANewStartDeletesTheCancelledReadingsFile)
@@ -340,8 +344,9 @@ TEST_F(NucleoCaptura, ANewStartDeletesTheCancelledReadingsFile)
     Botao(CONTROLE_CANCELAR);
     Botao(CONTROLE_INICIAR);
     EXPECT_EQ(registro, kInicio);
-    EXPECT_EQ(ListaDiretorio("tmp").size(), 1u);
+    EXPECT_EQ(Guardados().size(), 1u);
     EXPECT_NE(std::string(TemporarioCaptura()), "");
+    EXPECT_EQ(LeArquivo(TemporarioCaptura()), "");
     // The new reading starts from code 1 with an empty file.
     EnviaCodigo(CodigoDados(1, "def"));
     EnviaCodigo(CodigoFinal("", 2));
