@@ -579,10 +579,14 @@ int ExpandCapture(const char *entrada, const char *saida)
     }
     int r = ExpandeFluxo(in, out.arquivo);
     std::fclose(in);
-    // Only a complete expansion takes the name (saida may be entrada itself,
-    // which it then replaces whole).
+    // A failed expansion keeps what it wrote under the output's name, as a
+    // record of how far the stream could be read -- unless the output is the
+    // input itself (the capture expanded in place), which then stays whole.
     if (r != EXPANSAO_OK || out.erro) {
-        DescartaSaida(&out);
+        if (std::strcmp(entrada, saida) == 0)
+            DescartaSaida(&out);
+        else
+            FechaSaida(&out);
         return r != EXPANSAO_OK ? r : EXPANSAO_ARQUIVO;
     }
     return FechaSaida(&out) == 0 ? EXPANSAO_OK : EXPANSAO_ARQUIVO;
