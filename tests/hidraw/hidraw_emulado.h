@@ -1,0 +1,86 @@
+// The Linux kernel's hidraw interfaces, emulated for this test program
+// (which defines open, close, read, write, ioctl and opendir, taking
+// precedence over the C library's in the whole process, the production
+// backend included):
+//  - /sys/class/hidraw is a tree of real files in a scratch directory,
+//    with hidrawN/device/report_descriptor and uevent for each device;
+//  - opening /dev/hidrawN gives one end of a socket pair (so that poll
+//    works on it), or EACCES while the device has no permission, or ENOENT
+//    while it is unplugged;
+//  - reads give the reports as the device sent them (with their report
+//    identifier only if the device numbers its reports), writes drop the
+//    leading 0 of an unnumbered device's report, HIDIOCGRDESCSIZE,
+//    HIDIOCGRDESC and HIDIOCGFEATURE answer as hidraw does, and a node
+//    whose device was unplugged gives EIO to reads, ENODEV to writes and
+//    ioctls, and wakes poll.
+// Everything else goes to the C library.
+#ifndef TALVOR_TESTS_HIDRAW_HIDRAW_EMULADO_H
+#define TALVOR_TESTS_HIDRAW_HIDRAW_EMULADO_H
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class HidrawEmulado {
+public:
+    HidrawEmulado();    // the scratch tree; this emulation takes over
+    ~HidrawEmulado();
+
+    // Plugs device /dev/hidrawN in.
+    void Liga(int n, const std::string &descritor, bool numerado, const std::string &nome = "");
+    void Desliga(int n);   // unplugged: sysfs entry gone, open nodes dead
+    void Religa(int n);    // plugged back with the same number
+    void Permite(int n, bool permitido);
+    // At the node's next open, the number belongs to another device.
+    void TrocaAoAbrir(int n, const std::string &descritor);
+
+    // Device side: an input report as it leaves the device; the feature
+    // reports it answers for an identifier (each request takes the next,
+    // the last one stays); the output reports as they reached it; what it
+    // does when a report reaches it.
+    void Envia(int n, const std::string &relatorio);
+    void DefineRecurso(int n, int id, const std::vector<std::string> &relatorios);
+    void FalhaEscrita(int n, int erro);   // the next write fails with erro
+    std::vector<std::string> Escritos(int n);
+    std::function<void(const std::string &)> &AoEscrever(int n);
+
+    unsigned Aberturas(int n);
+    unsigned Fechamentos(int n);
+    unsigned Lidos(int n);   // reports read from the device's nodes
+    // Waits until condicao (called under the lock) holds; false after a
+    // generous bound, so that a hang fails the test instead of stalling it.
+    bool Aguarda(const std::function<bool()> &condicao);
+
+    // For the interposed functions.
+    struct No {
+        int dispositivo;   // number
+        int par;           // the device's end of the socket pair
+        bool morto;        // the device was unplugged since it was opened
+    };
+    struct Dispositivo {
+        std::string descritor;
+        std::string trocaAoAbrir;
+        bool numerado = true;
+        bool presente = false;
+        bool permitido = true;
+        std::string nome;
+        std::map<int, std::vector<std::string>> recursos;
+        std::vector<std::string> escritos;
+        int falhaEscrita = 0;
+        unsigned aberturas = 0, fechamentos = 0, lidos = 0;
+        std::function<void(const std::string &)> aoEscrever;
+    };
+    std::string raiz_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::map<int, Dispositivo> dispositivos_;
+    std::map<int, No> nos_;   // by the process's descriptor
+
+private:
+    void EscreveSysfs(int n);
+};
+
+#endif
