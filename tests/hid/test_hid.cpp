@@ -422,4 +422,18 @@ TEST(LeitorScannerTeste, AFailedReadIsPostedAgain)
     ParaLeitorScanner();
 }
 
+#if defined(_WIN32)
+// The system's backend: HID.DLL and SETUPAPI.DLL load from the system
+// directory, the events are made, and with no printer the search ends.
+TEST(BackendHidWindows, LoadsFromTheSystemDirectoryAndSearches)
+{
+    const BackendHid *b = BackendHidSistema();
+    SistemaHid *s = b->Abre();
+    ASSERT_NE(s, nullptr);
+    InfoDispositivoHid info {};
+    EXPECT_EQ(b->Procura(s, kPagina, kUso, &info), HID_AUSENTE);
+    b->Libera(s);
+}
+#endif
+
 }  // namespace
