@@ -170,8 +170,11 @@ extern "C" ssize_t read(int fd, void *buffer, size_t n)
         return RealRead(fd, buffer, n);
     {
         std::lock_guard<std::mutex> t(e->m_);
-        if (Vivo(e, fd, EIO) == nullptr)
+        HidrawEmulado::Dispositivo *d = Vivo(e, fd, EIO);
+        if (d == nullptr)
             return -1;
+        ++d->tentativas;
+        e->cv_.notify_all();
     }
     ssize_t r = RealRead(fd, buffer, n);
     std::lock_guard<std::mutex> t(e->m_);
@@ -400,6 +403,12 @@ unsigned HidrawEmulado::Lidos(int n)
 {
     std::lock_guard<std::mutex> t(m_);
     return dispositivos_[n].lidos;
+}
+
+unsigned HidrawEmulado::Tentativas(int n)
+{
+    std::lock_guard<std::mutex> t(m_);
+    return dispositivos_[n].tentativas;
 }
 
 unsigned HidrawEmulado::Fechamentos(int n)

@@ -49,7 +49,8 @@ public:
 
     unsigned Aberturas(int n);
     unsigned Fechamentos(int n);
-    unsigned Lidos(int n);   // reports read from the device's nodes
+    unsigned Lidos(int n);        // reports read from the device's nodes
+    unsigned Tentativas(int n);   // reads tried on its live nodes
     // Waits until condicao (called under the lock) holds; false after a
     // generous bound, so that a hang fails the test instead of stalling it.
     bool Aguarda(const std::function<bool()> &condicao);
@@ -71,6 +72,7 @@ public:
         std::vector<std::string> escritos;
         int falhaEscrita = 0;
         unsigned aberturas = 0, fechamentos = 0, lidos = 0;
+        unsigned tentativas = 0;   // reads tried on a live node, data or not
         std::function<void(const std::string &)> aoEscrever;
     };
     std::string raiz_;

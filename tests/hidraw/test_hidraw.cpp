@@ -254,15 +254,22 @@ TEST_F(Hidraw, UnplugAndReplugWithinTheSearch)
 {
     k_.Liga(0, DescritorImpressora(true), true);
     ASSERT_EQ(LinkOpen(0), 0);
+    HidrawEmulado::Dispositivo &d = k_.dispositivos_[0];
+    // The channel is back once it reads from the device's new node.
+    auto religa = [&] {
+        unsigned tentativas = k_.Tentativas(0);
+        k_.Religa(0);
+        return tentativas;
+    };
     std::string resposta, comando = B({0x1B, 0x66, 0x14, 0x00});
     // An answer left in the slot: no read is posted, the unplugging goes
     // unnoticed until the next write fails.
     k_.Envia(0, Relatorio(true, 1, 17, Resposta(15, 0x60), 63));
-    ASSERT_TRUE(k_.Aguarda([&] { return k_.dispositivos_[0].lidos == 1; }));
+    ASSERT_TRUE(k_.Aguarda([&] { return d.lidos == 1; }));
     k_.Desliga(0);
-    k_.Religa(0);
+    unsigned antes = religa();
     EXPECT_EQ(Executa(comando, &resposta), LINK_HID_ESCRITA);
-    ASSERT_TRUE(k_.Aguarda([&] { return k_.dispositivos_[0].aberturas == 2; }));
+    ASSERT_TRUE(k_.Aguarda([&] { return d.tentativas > antes; }));
     // The answer of before the unplugging is not taken for this command's.
     std::string nova = Resposta(20, 0x30);
     Responde(0, {Relatorio(true, 1, 22, nova, 63)});
@@ -271,11 +278,12 @@ TEST_F(Hidraw, UnplugAndReplugWithinTheSearch)
 
     // Unplugged while a read waits: the node is closed and found again.
     k_.Desliga(0);
-    ASSERT_TRUE(k_.Aguarda([&] { return k_.dispositivos_[0].fechamentos == 2; }));
-    k_.Religa(0);
-    ASSERT_TRUE(k_.Aguarda([&] { return k_.dispositivos_[0].aberturas == 3; }));
+    ASSERT_TRUE(k_.Aguarda([&] { return d.fechamentos == 2; }));
+    antes = religa();
+    ASSERT_TRUE(k_.Aguarda([&] { return d.tentativas > antes; }));
     EXPECT_EQ(Executa(comando, &resposta), 0);
     EXPECT_EQ(resposta, nova);
+    EXPECT_EQ(k_.Aberturas(0), 3u);
 }
 
 void Lista(TipoPortaListada tipo, const char *, const char *dispositivo, const char *descricao,
