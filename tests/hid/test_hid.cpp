@@ -1,7 +1,9 @@
 // The USB HID channel against a fake backend: the device search, the
 // report layout both ways, long answers fetched as feature reports,
 // malformed answers refused, unplugging and the search every 2500 ms on an
-// injected clock, write failures, and reopening.
+// injected clock, write failures, reopening, the state after a failed
+// search, reads that fail (here and in the scanner's reader), and the
+// limit on a silent printer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -309,23 +311,6 @@ TEST_F(CanalHidTeste, OpenCom0WithASilentPrinterGives2AndClosesTheChannel)
     EXPECT_EQ(Recebe(&resposta), 25);
 }
 
-TEST_F(CanalHidTeste, NoStaleAnswerAfterTheDeviceWasFoundAgain)
-{
-    size_t d = AbreImpressora();
-    uint8_t c[3] = {0x1B, 'f', 1};
-    // An answer waits in the slot; a write finds the device gone.
-    falso_.Envia(d, Relatorio(0, "velha", 64));
-    falso_.AguardaOcioso();
-    falso_.FalhaEscrita(4, true);
-    EXPECT_EQ(HidSend(c, 3), 4);
-    falso_.FalhaEscrita(0, false);
-    falso_.Avanca(2500);
-    falso_.AguardaOcioso();
-    EXPECT_EQ(HidSend(c, 3), 0);
-    std::string resposta;
-    EXPECT_EQ(Recebe(&resposta), 2);
-}
-
 TEST_F(CanalHidTeste, NoChannelOnceTheSearchAfterAFailedWriteFails)
 {
     size_t d = AbreImpressora();
@@ -375,11 +360,11 @@ TEST_F(CanalHidTeste, SilenceEndsWithNoAnswerButWorkKeepsTheWait)
     uint8_t c[3] = {0x1B, 'f', 1};
     std::string resposta;
     ASSERT_EQ(HidSend(c, 3), 0);
-    // A printer that says "still running" every 20 s is waited for.
+    // A printer that says "still running" within every 30 s is waited for.
     std::string executando = Payload(20, 1);
     executando[8] = 0x20;
-    for (int i = 0; i < 10; ++i) {
-        falso_.Avanca(20000);
+    for (int i = 0; i < 3; ++i) {
+        falso_.Avanca(29999);
         falso_.Envia(d, Relatorio(0, executando, 64));
         falso_.AguardaOcioso();
         EXPECT_EQ(Recebe(&resposta), 0);

@@ -347,18 +347,6 @@ void HidrawEmulado::Religa(int n)
     cv_.notify_all();
 }
 
-void HidrawEmulado::Permite(int n, bool permitido)
-{
-    std::lock_guard<std::mutex> t(m_);
-    dispositivos_[n].permitido = permitido;
-}
-
-void HidrawEmulado::TrocaAoAbrir(int n, const std::string &descritor)
-{
-    std::lock_guard<std::mutex> t(m_);
-    dispositivos_[n].trocaAoAbrir = descritor;
-}
-
 void HidrawEmulado::Envia(int n, const std::string &relatorio)
 {
     std::lock_guard<std::mutex> t(m_);
@@ -367,54 +355,6 @@ void HidrawEmulado::Envia(int n, const std::string &relatorio)
     for (auto &no : nos_)
         if (no.second.dispositivo == n && !no.second.morto)
             RealWrite(no.second.par, relatorio.data(), relatorio.size());
-}
-
-void HidrawEmulado::DefineRecurso(int n, int id, const std::vector<std::string> &relatorios)
-{
-    std::lock_guard<std::mutex> t(m_);
-    dispositivos_[n].recursos[id] = relatorios;
-}
-
-void HidrawEmulado::FalhaEscrita(int n, int erro)
-{
-    std::lock_guard<std::mutex> t(m_);
-    dispositivos_[n].falhaEscrita = erro;
-}
-
-std::vector<std::string> HidrawEmulado::Escritos(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].escritos;
-}
-
-std::function<void(const std::string &)> &HidrawEmulado::AoEscrever(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].aoEscrever;
-}
-
-unsigned HidrawEmulado::Aberturas(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].aberturas;
-}
-
-unsigned HidrawEmulado::Lidos(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].lidos;
-}
-
-unsigned HidrawEmulado::Tentativas(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].tentativas;
-}
-
-unsigned HidrawEmulado::Fechamentos(int n)
-{
-    std::lock_guard<std::mutex> t(m_);
-    return dispositivos_[n].fechamentos;
 }
 
 bool HidrawEmulado::Aguarda(const std::function<bool()> &condicao)

@@ -26,6 +26,29 @@
 
 class HidrawEmulado {
 public:
+    struct Dispositivo {
+        std::string descritor;
+        std::string trocaAoAbrir;   // at the next open the number belongs to this device
+        bool numerado = true;
+        bool presente = false;
+        bool permitido = true;
+        std::string nome;
+        // The feature reports answered for each identifier: each request
+        // takes the next, the last one stays.
+        std::map<int, std::vector<std::string>> recursos;
+        std::vector<std::string> escritos;   // output reports as they reached the device
+        int falhaEscrita = 0;                // the next write fails with this errno
+        unsigned aberturas = 0, fechamentos = 0, lidos = 0;
+        unsigned tentativas = 0;   // reads tried on a live node, data or not
+        // What the device does when a report reaches it (called unlocked).
+        std::function<void(const std::string &)> aoEscrever;
+    };
+    struct No {
+        int dispositivo;   // number
+        int par;           // the device's end of the socket pair
+        bool morto;        // the device was unplugged since it was opened
+    };
+
     HidrawEmulado();    // the scratch tree; this emulation takes over
     ~HidrawEmulado();
 
@@ -33,48 +56,21 @@ public:
     void Liga(int n, const std::string &descritor, bool numerado, const std::string &nome = "");
     void Desliga(int n);   // unplugged: sysfs entry gone, open nodes dead
     void Religa(int n);    // plugged back with the same number
-    void Permite(int n, bool permitido);
-    // At the node's next open, the number belongs to another device.
-    void TrocaAoAbrir(int n, const std::string &descritor);
-
-    // Device side: an input report as it leaves the device; the feature
-    // reports it answers for an identifier (each request takes the next,
-    // the last one stays); the output reports as they reached it; what it
-    // does when a report reaches it.
+    // An input report as it leaves the device.
     void Envia(int n, const std::string &relatorio);
-    void DefineRecurso(int n, int id, const std::vector<std::string> &relatorios);
-    void FalhaEscrita(int n, int erro);   // the next write fails with erro
-    std::vector<std::string> Escritos(int n);
-    std::function<void(const std::string &)> &AoEscrever(int n);
 
-    unsigned Aberturas(int n);
-    unsigned Fechamentos(int n);
-    unsigned Lidos(int n);        // reports read from the device's nodes
-    unsigned Tentativas(int n);   // reads tried on its live nodes
+    // Reads or changes device n's record under the emulation's lock.
+    template <typename F>
+    auto Com(int n, F f)
+    {
+        std::lock_guard<std::mutex> t(m_);
+        return f(dispositivos_[n]);
+    }
     // Waits until condicao (called under the lock) holds; false after a
     // generous bound, so that a hang fails the test instead of stalling it.
     bool Aguarda(const std::function<bool()> &condicao);
 
     // For the interposed functions.
-    struct No {
-        int dispositivo;   // number
-        int par;           // the device's end of the socket pair
-        bool morto;        // the device was unplugged since it was opened
-    };
-    struct Dispositivo {
-        std::string descritor;
-        std::string trocaAoAbrir;
-        bool numerado = true;
-        bool presente = false;
-        bool permitido = true;
-        std::string nome;
-        std::map<int, std::vector<std::string>> recursos;
-        std::vector<std::string> escritos;
-        int falhaEscrita = 0;
-        unsigned aberturas = 0, fechamentos = 0, lidos = 0;
-        unsigned tentativas = 0;   // reads tried on a live node, data or not
-        std::function<void(const std::string &)> aoEscrever;
-    };
     std::string raiz_;
     std::mutex m_;
     std::condition_variable cv_;

@@ -136,10 +136,12 @@ protected:
     void Responde(int n, const std::vector<std::string> &entradas)
     {
         entradas_ = entradas;
-        k_.AoEscrever(n) = [this, n](const std::string &) {
-            for (const std::string &e : entradas_)
-                k_.Envia(n, e);
-        };
+        k_.Com(n, [this, n](auto &d) {
+            d.aoEscrever = [this, n](const std::string &) {
+                for (const std::string &e : entradas_)
+                    k_.Envia(n, e);
+            };
+        });
     }
     // Commands both ways, answers in input and feature reports: what
     // reached the device and what came back, byte for byte.  A feature
@@ -149,15 +151,18 @@ protected:
         struct Caso {
             size_t comando, resposta;
         } casos[] = {{3, 38}, {58, 61}, {59, 98}, {20, 298}, {59, 2043}};
-        size_t escritos = k_.Escritos(n).size();
+        auto escritos = [&] { return k_.Com(n, [](auto &d) { return d.escritos; }); };
+        size_t quantos = escritos().size();
         for (const Caso &c : casos) {
             SCOPED_TRACE(c.resposta);
             std::string comando = Resposta(c.comando, 0x1B), esperada = Resposta(c.resposta, 7);
             size_t l = c.resposta + 2;
             if (l > 63) {
                 int id = numerado && l >= 255 ? 1 : 0;
-                k_.DefineRecurso(n, id, {Relatorio(numerado, id, l, esperada.substr(0, 30), 0),
-                                         Relatorio(numerado, id, l, esperada, 0)});
+                k_.Com(n, [&](auto &d) {
+                    d.recursos[id] = {Relatorio(numerado, id, l, esperada.substr(0, 30), 0),
+                                      Relatorio(numerado, id, l, esperada, 0)};
+                });
                 Responde(n, {Relatorio(numerado, 1, l, "", 63), Relatorio(numerado, 1, l, "", 63)});
             } else {
                 Responde(n, {Relatorio(numerado, 1, l, esperada, 63)});
@@ -165,8 +170,8 @@ protected:
             std::string resposta;
             ASSERT_EQ(Executa(comando, &resposta), 0);
             EXPECT_EQ(resposta, esperada);
-            std::vector<std::string> w = k_.Escritos(n);
-            ASSERT_EQ(w.size(), ++escritos);
+            std::vector<std::string> w = escritos();
+            ASSERT_EQ(w.size(), ++quantos);
             EXPECT_EQ(w.back(), Relatorio(numerado, c.comando < 59 ? 2 : 1, c.comando + 2, comando, 63));
         }
     }
@@ -180,18 +185,18 @@ TEST_F(Hidraw, PrinterWithNumberedReportsFoundThroughSysfs)
     // opened (replugged during the search), and the printer.
     k_.Liga(0, kTeclado, false, "teclado");
     k_.Liga(1, DescritorImpressora(true), true);
-    k_.TrocaAoAbrir(1, kTeclado);
+    k_.Com(1, [](auto &d) { d.trocaAoAbrir = kTeclado; });
     k_.Liga(2, DescritorImpressora(true), true, "Talvor 7720-QX3");
     ASSERT_EQ(LinkOpen(0), 0);
-    EXPECT_EQ(k_.Aberturas(0), 0u);   // sysfs told it apart unopened
-    EXPECT_EQ(k_.Aberturas(1), 1u);
-    EXPECT_EQ(k_.Fechamentos(1), 1u);
+    auto aberturas = [&](int n) { return k_.Com(n, [](auto &d) { return d.aberturas; }); };
+    EXPECT_EQ(aberturas(0), 0u);   // sysfs told it apart unopened
+    EXPECT_EQ(aberturas(1), 1u);
+    EXPECT_EQ(k_.Com(1, [](auto &d) { return d.fechamentos; }), 1u);
     ConfereImpressora(2, true);
 
     // Reports of any length and content, each dropped or an intermediate
     // answer, before the final one; the device refuses feature requests.
-    k_.DefineRecurso(2, 0, {});
-    k_.DefineRecurso(2, 1, {});
+    k_.Com(2, [](auto &d) { d.recursos.clear(); });
     std::mt19937 aleatorio(1);
     std::vector<std::string> ruido;
     for (int i = 0; i < 200; ++i) {
@@ -220,7 +225,7 @@ TEST_F(Hidraw, PrinterWithNumberedReportsFoundThroughSysfs)
     EXPECT_EQ(resposta, esperada);
 
     // A write the device does not take within usbhid's limit.
-    k_.FalhaEscrita(2, ETIMEDOUT);
+    k_.Com(2, [](auto &d) { d.falhaEscrita = ETIMEDOUT; });
     EXPECT_EQ(Executa(B({0x1B, 0x66, 0x14, 0x00}), &resposta), LINK_FALHA_PASSO);
 }
 
@@ -257,7 +262,7 @@ TEST_F(Hidraw, UnplugAndReplugWithinTheSearch)
     HidrawEmulado::Dispositivo &d = k_.dispositivos_[0];
     // The channel is back once it reads from the device's new node.
     auto religa = [&] {
-        unsigned tentativas = k_.Tentativas(0);
+        unsigned tentativas = k_.Com(0, [](auto &d) { return d.tentativas; });
         k_.Religa(0);
         return tentativas;
     };
@@ -283,7 +288,7 @@ TEST_F(Hidraw, UnplugAndReplugWithinTheSearch)
     ASSERT_TRUE(k_.Aguarda([&] { return d.tentativas > antes; }));
     EXPECT_EQ(Executa(comando, &resposta), 0);
     EXPECT_EQ(resposta, nova);
-    EXPECT_EQ(k_.Aberturas(0), 3u);
+    EXPECT_EQ(k_.Com(0, [](auto &d) { return d.aberturas; }), 3u);
 }
 
 void Lista(TipoPortaListada tipo, const char *, const char *dispositivo, const char *descricao,
@@ -299,8 +304,8 @@ TEST_F(Hidraw, DevicesPresentWithoutPermission)
     k_.Liga(3, DescritorImpressora(true), true, "Talvor 7720-QX3");
     k_.Liga(5, DescritorScanner(true), true, "leitor");
     k_.Liga(6, kTeclado, false, "teclado");
-    k_.Permite(3, false);
-    k_.Permite(5, false);
+    for (int n : {3, 5})
+        k_.Com(n, [](auto &d) { d.permitido = false; });
     EXPECT_EQ(LinkOpen(0), LINK_FALHA_ESTABELECER);
     EXPECT_EQ(Open("COM0", "7720-QX3"), 1);
     std::vector<std::string> portas;
@@ -317,7 +322,7 @@ TEST_F(Hidraw, DevicesPresentWithoutPermission)
     EXPECT_TRUE(ScannerSemPermissao(caminho, sizeof caminho));
     EXPECT_STREQ(caminho, "/dev/hidraw5");
     // Given access (the udev rule), it is found at the next search.
-    k_.Permite(5, true);
+    k_.Com(5, [](auto &d) { d.permitido = true; });
     ASSERT_TRUE(AguardaEvento("C"));
     EXPECT_FALSE(ScannerSemPermissao(caminho, sizeof caminho));
 }
