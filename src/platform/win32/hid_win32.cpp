@@ -127,7 +127,13 @@ void FechaDispositivoHid(SistemaHid *s)
 {
     if (s->dispositivo == INVALID_HANDLE_VALUE)
         return;
-    CancelIo(s->dispositivo);
+    // CancelIoEx reaches the read whichever thread posted it (CancelIo only
+    // the calling thread's); Windows before Vista has only CancelIo.
+    typedef BOOL(WINAPI * FnCancelIoEx)(HANDLE, LPOVERLAPPED);
+    if (FnCancelIoEx cancela = Funcao<FnCancelIoEx>(s->kernel32, "CancelIoEx"))
+        cancela(s->dispositivo, nullptr);
+    else
+        CancelIo(s->dispositivo);
     if (s->lendo) {
         // The cancelled read still owns the buffer and the OVERLAPPED.
         DWORD feitos = 0;
