@@ -308,6 +308,7 @@ TEST_F(Hidraw, DevicesPresentWithoutPermission)
         k_.Com(n, [](auto &d) { d.permitido = false; });
     EXPECT_EQ(LinkOpen(0), LINK_FALHA_ESTABELECER);
     EXPECT_EQ(Open("COM0", "7720-QX3"), 1);
+    Close();
     std::vector<std::string> portas;
     ListaPortas(Lista, &portas);
     EXPECT_EQ(portas, std::vector<std::string>({
