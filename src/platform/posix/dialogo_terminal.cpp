@@ -15,11 +15,11 @@
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <csignal>
 #include <mutex>
 #include <poll.h>
 #include <termios.h>
