@@ -11,9 +11,12 @@ int HidOpen();
 // 0 sent; 25 no device; 2 not connected; 22 the write did not finish in
 // 2000 ms; 4 the write failed.
 int HidSend(const uint8_t *comando, uint32_t comprimento);
-// 0 an answer; 1 an answer with more to come; 2 nothing yet; 25 no device.
+// 0 an answer; 1 an answer with more to come; 2 nothing yet; 16 nothing
+// for 30 s since the command was written or the last answer taken (the
+// printer is silent); 25 no device.
 int HidReceive(uint8_t *resposta, uint32_t *comprimento);
-// Always 0.
+// Closes the device and waits for the reader thread to end; nothing when
+// the channel is not open.  Always 0.
 int HidClose();
 
 // The backend the channel uses from the next HidOpen on (null: the

@@ -18,6 +18,7 @@ constexpr unsigned MSG_COMANDO = 0x0111;         // a control or command; parame
 constexpr unsigned MSG_RELATORIO = 0x040D;       // the scanner's reader has a report
 constexpr unsigned MSG_CONECTADO = 0x040E;       // the scanner was found
 constexpr unsigned MSG_DESCONECTADO = 0x040F;    // the scanner was lost
+constexpr unsigned MSG_SEM_PERMISSAO = 0x0410;   // a scanner is there, without access
 constexpr unsigned MSG_DESTRUIDO = 0x0002;       // the dialog is going away
 
 typedef void (*TrataMensagemDialogo)(unsigned mensagem, unsigned parametro);

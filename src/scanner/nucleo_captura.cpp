@@ -62,6 +62,16 @@ struct EstadoCaptura {
 EstadoCaptura c;
 std::atomic<bool> scannerConectado {false};
 
+// A scanner is there, but its node may not be opened: which one.
+void LogSemPermissao()
+{
+    char caminho[128], texto[192];
+    if (!ScannerSemPermissao(caminho, sizeof caminho))
+        return;
+    std::snprintf(texto, sizeof texto, "Scanner sem permiss\xE3o: %s\r\n", caminho);
+    LogLine(texto);
+}
+
 void LogNumero(const char *formato, int numero)
 {
     char texto[80];
@@ -126,6 +136,7 @@ void IniciaLeitura()
     c.saida->Substitui(MSG_INICIO);
     if (!scannerConectado)
         LogLine(MSG_CONECTE);
+    LogSemPermissao();
     c.lendo = true;
 }
 
@@ -290,6 +301,9 @@ void TrataMensagemCaptura(unsigned mensagem, unsigned parametro)
     case MSG_DESCONECTADO:
         if (c.lendo)
             LogLine(MSG_CONECTE);
+        break;
+    case MSG_SEM_PERMISSAO:
+        LogSemPermissao();
         break;
     case MSG_RELATORIO: {
         uint32_t lidos = 0;

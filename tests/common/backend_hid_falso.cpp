@@ -2,6 +2,7 @@
 #include "common/backend_hid_falso.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 BackendFalso *backendFalsoAtual = nullptr;
@@ -32,7 +33,10 @@ int FEscreve(SistemaHid *, const uint8_t *r, uint32_t n, uint32_t, bool *d)
 {
     return backendFalsoAtual->Escreve(r, n, d);
 }
-int FRecurso(SistemaHid *, uint8_t *b, uint32_t n) { return backendFalsoAtual->LeRecurso(b, n); }
+int FRecurso(SistemaHid *, uint8_t *b, uint32_t n, uint32_t *o)
+{
+    return backendFalsoAtual->LeRecurso(b, n, o);
+}
 uint64_t FRelogio() { return backendFalsoAtual->Relogio(); }
 
 const BackendHid kTabela = {FAbre, FLibera, FProcura, FFecha, FSinaliza, FEspera,
@@ -60,7 +64,8 @@ size_t BackendFalso::Acrescenta(uint16_t pagina, uint16_t uso, uint32_t entrada,
 {
     std::lock_guard<std::mutex> t(m_);
     DispositivoFalso d;
-    d.info = {pagina, uso, entrada, saida, recurso};
+    d.info = {pagina, uso, entrada, saida, recurso, HID_NUMERA_TODOS, ""};
+    std::snprintf(d.info.caminho, sizeof d.info.caminho, "falso%zu", dispositivos_.size());
     dispositivos_.push_back(d);
     return dispositivos_.size() - 1;
 }
@@ -90,6 +95,19 @@ void BackendFalso::FalhaEscrita(int resultado, bool desconecta)
     std::lock_guard<std::mutex> t(m_);
     falhaEscrita_ = resultado;
     falhaDesconecta_ = desconecta;
+}
+
+void BackendFalso::Permite(size_t i, bool permitido)
+{
+    std::lock_guard<std::mutex> t(m_);
+    dispositivos_[i].permitido = permitido;
+}
+
+void BackendFalso::FalhaLeituras(unsigned quantas)
+{
+    std::lock_guard<std::mutex> t(m_);
+    falhasLeitura_ = quantas;
+    cv_.notify_all();
 }
 
 void BackendFalso::Avanca(uint64_t ms)
@@ -160,20 +178,29 @@ int BackendFalso::Procura(uint16_t pagina, uint16_t uso, InfoDispositivoHid *inf
     if (aberto_ >= 0)
         ++dispositivos_[static_cast<size_t>(aberto_)].fechamentos;
     aberto_ = -1;
+    int r = HID_AUSENTE;
     for (size_t i = 0; i < dispositivos_.size(); ++i) {
         DispositivoFalso &d = dispositivos_[i];
         if (!d.ligado)
             continue;
+        bool procurado = d.info.pagina == pagina && d.info.uso == uso;
+        if (!d.permitido) {
+            if (procurado && r == HID_AUSENTE) {
+                r = HID_SEM_PERMISSAO;
+                *info = d.info;
+            }
+            continue;
+        }
         ++d.aberturas;
-        if (d.info.pagina == pagina && d.info.uso == uso) {
+        if (procurado) {
             aberto_ = static_cast<int>(i);
             lendo_ = false;
             *info = d.info;
-            return 0;
+            return HID_ACHADO;
         }
         ++d.fechamentos;
     }
-    return 18;
+    return r;
 }
 
 void BackendFalso::FechaDispositivo()
@@ -229,6 +256,10 @@ LeituraHid BackendFalso::IniciaLeitura(uint8_t *buffer, uint32_t n, uint32_t *li
     *lidos = 0;
     if (aberto_ < 0 || !dispositivos_[static_cast<size_t>(aberto_)].ligado)
         return HID_DESCONECTADO;
+    if (falhasLeitura_ > 0) {
+        --falhasLeitura_;
+        return HID_FALHOU;
+    }
     DispositivoFalso &d = dispositivos_[static_cast<size_t>(aberto_)];
     if (!d.entradas.empty()) {
         Entrega(buffer, n, lidos);
@@ -249,6 +280,10 @@ LeituraHid BackendFalso::ConcluiLeitura(uint32_t *lidos)
     lendo_ = false;
     if (!dispositivos_[static_cast<size_t>(aberto_)].ligado)
         return HID_DESCONECTADO;
+    if (falhasLeitura_ > 0) {
+        --falhasLeitura_;
+        return HID_FALHOU;
+    }
     Entrega(buffer_, n_, lidos);
     return HID_LIDO;
 }
@@ -263,15 +298,16 @@ int BackendFalso::Escreve(const uint8_t *rel, uint32_t n, bool *desconectado)
     return 0;
 }
 
-int BackendFalso::LeRecurso(uint8_t *buffer, uint32_t n)
+int BackendFalso::LeRecurso(uint8_t *buffer, uint32_t n, uint32_t *obtidos)
 {
     std::lock_guard<std::mutex> t(m_);
     recursos_.push_back(buffer[0]);
+    *obtidos = 0;
     if (aberto_ < 0)
         return 1;
     const std::string &r = dispositivos_[static_cast<size_t>(aberto_)].recurso[buffer[0] & 1];
-    std::memset(buffer, 0, n);
-    std::memcpy(buffer, r.data(), std::min<size_t>(r.size(), n));
+    *obtidos = static_cast<uint32_t>(std::min<size_t>(r.size(), n));
+    std::memcpy(buffer, r.data(), *obtidos);
     return 0;
 }
 

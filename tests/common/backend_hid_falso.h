@@ -1,7 +1,7 @@
 // A fake HID backend for the tests: devices that can be plugged and
-// unplugged, input reports queued by the test, feature reports, a log of
-// the output reports written, and a clock that only moves when the test
-// moves it.  The reader thread's waits end when the test's clock passes
+// unplugged or be there without access, input reports queued by the test,
+// feature reports, reads that fail, a log of the output reports written,
+// and a clock that only moves when the test moves it.  The reader thread's waits end when the test's clock passes
 // their deadline, so no test sleeps.
 #ifndef TALVOR_TESTS_COMMON_BACKEND_HID_FALSO_H
 #define TALVOR_TESTS_COMMON_BACKEND_HID_FALSO_H
@@ -18,6 +18,7 @@
 struct DispositivoFalso {
     InfoDispositivoHid info;
     bool ligado = true;
+    bool permitido = true;              // false: found, but cannot be opened
     std::deque<std::string> entradas;   // input reports waiting to be read
     std::string recurso[2];             // feature reports 0 and 1
     unsigned aberturas = 0;
@@ -37,6 +38,8 @@ public:
     void Envia(size_t i, const std::string &relatorio);
     void DefineRecurso(size_t i, int id, const std::string &relatorio);
     void FalhaEscrita(int resultado, bool desconecta);   // next writes
+    void Permite(size_t i, bool permitido);
+    void FalhaLeituras(unsigned quantas);   // the next reads fail, device still there
     void Avanca(uint64_t ms);
     // Blocks until the reader thread is waiting with nothing to do.
     void AguardaOcioso();
@@ -56,7 +59,7 @@ public:
     LeituraHid IniciaLeitura(uint8_t *buffer, uint32_t n, uint32_t *lidos);
     LeituraHid ConcluiLeitura(uint32_t *lidos);
     int Escreve(const uint8_t *rel, uint32_t n, bool *desconectado);
-    int LeRecurso(uint8_t *buffer, uint32_t n);
+    int LeRecurso(uint8_t *buffer, uint32_t n, uint32_t *obtidos);
     uint64_t Relogio();
 
 private:
@@ -76,6 +79,7 @@ private:
     int falhaEscrita_ = 0;
     bool falhaDesconecta_ = false;
     unsigned leituras_ = 0;
+    unsigned falhasLeitura_ = 0;
     std::vector<std::string> escritos_;
     std::vector<int> recursos_;
 };

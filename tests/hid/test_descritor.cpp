@@ -16,10 +16,12 @@ std::string D(std::initializer_list<int> bytes)
     return s;
 }
 
-InfoDispositivoHid Analisa(const std::string &d, int *r)
+InfoDispositivoHid Analisa(const std::string &d, int *r, uint16_t uso = 0x3800,
+                           uint16_t pagina = 0xFF45)
 {
     InfoDispositivoHid info {};
-    *r = AnalisaDescritorHid(reinterpret_cast<const uint8_t *>(d.data()), d.size(), &info);
+    *r = AnalisaDescritorHid(reinterpret_cast<const uint8_t *>(d.data()), d.size(), pagina, uso,
+                             &info);
     return info;
 }
 
@@ -51,7 +53,7 @@ TEST(DescritorHid, ScannerWithoutReportIdsAndAFourByteUsage)
                        0xA1, 0x01, 0x75, 0x01, 0x95, 0x0C, 0x81, 0x02,   // 12 bits in
                        0xC0});
     int r = 0;
-    InfoDispositivoHid i = Analisa(d, &r);
+    InfoDispositivoHid i = Analisa(d, &r, 0x4B00);
     EXPECT_EQ(r, 0);
     EXPECT_EQ(i.pagina, 0xFF45);
     EXPECT_EQ(i.uso, 0x4B00);
@@ -71,6 +73,42 @@ TEST(DescritorHid, CutOrCollectionlessDescriptorsAreRefused)
     EXPECT_EQ(r, 1);
     Analisa("", &r);
     EXPECT_EQ(r, 1);
+}
+
+TEST(DescritorHid, AnyTopLevelCollectionSizedOnItsOwn)
+{
+    // A keyboard (report 1, 8 bytes in) before the vendor collection
+    // (report 2: 20 bytes in, 5 out), Push and Pop between them.
+    std::string d = D({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x08,
+                       0x81, 0x02, 0xC0, 0xA4, 0x75, 0x01, 0xB4, 0x06, 0x45, 0xFF, 0x0A, 0x00,
+                       0x38, 0xA1, 0x01, 0x85, 0x02, 0x95, 0x14, 0x81, 0x02, 0x95, 0x05, 0x91,
+                       0x02, 0xC0});
+    int r = 0;
+    InfoDispositivoHid i = Analisa(d, &r);
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(i.entrada, 21u);
+    EXPECT_EQ(i.saida, 6u);
+    EXPECT_EQ(i.recurso, 0u);
+    EXPECT_EQ(i.numerados, HID_NUMERA_ENTRADA | HID_NUMERA_SAIDA);
+    Analisa(d, &r, 0x4B00);
+    EXPECT_EQ(r, 1);
+}
+
+TEST(DescritorHid, WhatTheSystemRefusesMatchesNothing)
+{
+    const std::string impressora = D({0x06, 0x45, 0xFF, 0x0A, 0x00, 0x38, 0xA1, 0x01});
+    for (const std::string &resto : {
+             D({0xC0, 0xC0}),                                  // End Collection with none open
+             D({0xA1, 0x02}),                                  // never closed
+             D({0xA4, 0xA4, 0xA4, 0xA4, 0xA4, 0xC0}),          // global stack overflow
+             D({0xB4, 0xC0}),                                  // Pop without Push
+             D({0x85, 0x00, 0xC0}),                            // report id 0
+             D({0xFE, 0x05, 0x10, 0x01, 0xC0}),                // long item cut short
+         }) {
+        int r = 0;
+        Analisa(impressora + resto, &r);
+        EXPECT_EQ(r, 1);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The USB HID channel against a fake backend: the device search, the
 // report layout both ways, long answers fetched as feature reports,
 // malformed answers refused, unplugging and the search every 2500 ms on an
-// injected clock, write failures, and reopening.
+// injected clock, write failures, reopening, the state after a failed
+// search, reads that fail (here and in the scanner's reader), and the
+// limit on a silent printer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +12,8 @@
 #include "common/backend_hid_falso.h"
 #include "link/hid.h"
 #include "link/link.h"
+#include "platform/dialogo_captura.h"
+#include "scanner/leitor_scanner.h"
 #include "talvor/ecf.h"
 
 namespace {
@@ -306,5 +310,115 @@ TEST_F(CanalHidTeste, OpenCom0WithASilentPrinterGives2AndClosesTheChannel)
     std::string resposta;
     EXPECT_EQ(Recebe(&resposta), 25);
 }
+
+TEST_F(CanalHidTeste, NoChannelOnceTheSearchAfterAFailedWriteFails)
+{
+    size_t d = AbreImpressora();
+    uint8_t c[3] = {0x1B, 'f', 1};
+    falso_.FalhaEscrita(4, true);
+    EXPECT_EQ(HidSend(c, 3), 4);
+    EXPECT_EQ(HidSend(c, 3), 2);
+    falso_.Permite(d, false);   // not found again, its read never ends
+    falso_.Avanca(2500);
+    falso_.AguardaOcioso();
+    std::string resposta;
+    EXPECT_EQ(HidSend(c, 3), 25);
+    EXPECT_EQ(Recebe(&resposta), 25);
+}
+
+TEST_F(CanalHidTeste, AFailedReadIsPostedAgain)
+{
+    size_t d = AbreImpressora();
+    std::string resposta;
+    // The posted read fails when it ends...
+    falso_.FalhaLeituras(1);
+    falso_.Envia(d, Relatorio(0, "um", 64));
+    falso_.AguardaOcioso();
+    EXPECT_EQ(Recebe(&resposta), 2);
+    falso_.Avanca(100);
+    falso_.AguardaOcioso();
+    EXPECT_EQ(Recebe(&resposta), 0);
+    EXPECT_EQ(resposta, "um");
+    // ... or the one posted once the slot is emptied fails at once.
+    falso_.Envia(d, Relatorio(0, "dois", 64));
+    falso_.AguardaOcioso();
+    falso_.FalhaLeituras(1);
+    falso_.Envia(d, Relatorio(0, "tres", 64));
+    EXPECT_EQ(Recebe(&resposta), 0);
+    EXPECT_EQ(resposta, "dois");
+    falso_.AguardaOcioso();
+    EXPECT_EQ(Recebe(&resposta), 2);
+    falso_.Avanca(100);
+    falso_.AguardaOcioso();
+    EXPECT_EQ(Recebe(&resposta), 0);
+    EXPECT_EQ(resposta, "tres");
+}
+
+TEST_F(CanalHidTeste, SilenceEndsWithNoAnswerButWorkKeepsTheWait)
+{
+    size_t d = AbreImpressora();
+    uint8_t c[3] = {0x1B, 'f', 1};
+    std::string resposta;
+    ASSERT_EQ(HidSend(c, 3), 0);
+    // A printer that says "still running" within every 30 s is waited for.
+    std::string executando = Payload(20, 1);
+    executando[8] = 0x20;
+    for (int i = 0; i < 3; ++i) {
+        falso_.Avanca(29999);
+        falso_.Envia(d, Relatorio(0, executando, 64));
+        falso_.AguardaOcioso();
+        EXPECT_EQ(Recebe(&resposta), 0);
+    }
+    falso_.Avanca(29999);
+    falso_.AguardaOcioso();
+    EXPECT_EQ(Recebe(&resposta), 2);
+    falso_.Avanca(1);
+    EXPECT_EQ(Recebe(&resposta), 16);
+    // The next command's write starts the count again.
+    ASSERT_EQ(HidSend(c, 3), 0);
+    EXPECT_EQ(Recebe(&resposta), 2);
+}
+
+// The scanner's reader, too, posts again a read that failed.
+std::vector<std::string> relatoriosScanner;
+
+void NotificaScanner(unsigned mensagem)
+{
+    uint32_t n = 0;
+    const uint8_t *r = RelatorioScanner(&n);
+    if (mensagem == MSG_RELATORIO)
+        relatoriosScanner.emplace_back(reinterpret_cast<const char *>(r), n);
+}
+
+TEST(LeitorScannerTeste, AFailedReadIsPostedAgain)
+{
+    BackendFalso falso;
+    size_t scanner = falso.Acrescenta(kPagina, 0x4B00, 32, 0, 0);
+    relatoriosScanner.clear();
+    ASSERT_EQ(IniciaLeitorScanner(falso.Tabela(), NotificaScanner), 0);
+    falso.AguardaOcioso();
+    falso.FalhaLeituras(1);
+    falso.Envia(scanner, std::string(32, 'a'));
+    falso.AguardaOcioso();
+    EXPECT_TRUE(relatoriosScanner.empty());
+    falso.Avanca(100);
+    falso.AguardaOcioso();
+    EXPECT_EQ(relatoriosScanner, std::vector<std::string>({std::string(32, 'a')}));
+    ParaLeitorScanner();
+}
+
+#if defined(_WIN32)
+// The system's backend: HID.DLL and SETUPAPI.DLL load from the system
+// directory, the events are made, and with no printer the search ends.
+TEST(BackendHidWindows, LoadsFromTheSystemDirectoryAndSearches)
+{
+    const BackendHid *b = BackendHidSistema();
+    SistemaHid *s = b->Abre();
+    ASSERT_NE(s, nullptr);
+    InfoDispositivoHid info {};
+    EXPECT_EQ(b->Procura(s, kPagina, kUso, &info), HID_AUSENTE);
+    b->Libera(s);
+}
+#endif
 
 }  // namespace

@@ -7,12 +7,14 @@
 #if !defined(_WIN32)
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -148,6 +150,72 @@ TEST_F(DialogoTerminal, StartCodesSuccessAndExit)
     EXPECT_EQ(g[0].substr(0, 7), "TV0123_");
     EXPECT_EQ(LeArquivo(std::string(DIR_BINARIOS) + g[0]), dados);
     EXPECT_TRUE(ListaDiretorio("tmp").empty());
+}
+
+// SIGTERM or SIGHUP while the dialog is shown: the terminal is put back,
+// then the host's disposition applies: the default ends the process, the
+// host's own handler runs (and is in place again) and the dialog ends.
+volatile sig_atomic_t sinalDoHospedeiro = 0;
+void HandlerDoHospedeiro(int s) { sinalDoHospedeiro = s; }
+
+TEST_F(DialogoTerminal, SignalRestoresTheTerminalForTheHost)
+{
+    struct Caso {
+        int sinal;
+        bool handler;
+    } casos[] = {{SIGTERM, false}, {SIGHUP, true}, {SIGTERM, true}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.sinal);
+        mestre_ = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_TRUE(mestre_ >= 0 && grantpt(mestre_) == 0 && unlockpt(mestre_) == 0);
+        std::string escravo = ptsname(mestre_);
+        int fdEscravo = open(escravo.c_str(), O_RDWR | O_NOCTTY);
+        struct termios antes {};
+        ASSERT_EQ(tcgetattr(fdEscravo, &antes), 0);
+        tela_.clear();
+        visto_ = 0;
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            setsid();
+            int fd = open(escravo.c_str(), O_RDWR);
+            if (fd < 0 || ioctl(fd, TIOCSCTTY, 0) != 0)
+                _exit(3);
+            if (c.handler)
+                signal(c.sinal, HandlerDoHospedeiro);
+            BackendFalso falso;
+            falso.Acrescenta(0xFF45, 0x4B00, 64, 0, 0);
+            DefineBackendScanner(falso.Tabela());
+            CapturaRZ();
+            struct sigaction agora {};
+            sigaction(c.sinal, nullptr, &agora);
+            _exit(sinalDoHospedeiro == c.sinal && agora.sa_handler == HandlerDoHospedeiro ? 0 : 4);
+        }
+        EXPECT_TRUE(Aguarda("Status da leitura:"));
+        kill(pid, c.sinal);
+        // A dialog that goes on after the signal would wait for a key for
+        // ever: it is given a generous bound, then killed.
+        int status = 0;
+        for (int i = 0; i < 3000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+            DormeMs(10);
+        if (waitpid(pid, &status, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the dialog did not end";
+        }
+        if (c.handler) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.sinal) << status;
+        }
+        struct termios depois {};
+        ASSERT_EQ(tcgetattr(fdEscravo, &depois), 0);
+        EXPECT_EQ(depois.c_lflag, antes.c_lflag);
+        EXPECT_EQ(depois.c_iflag, antes.c_iflag);
+        EXPECT_EQ(depois.c_oflag, antes.c_oflag);
+        close(fdEscravo);
+        close(mestre_);
+    }
 }
 
 TEST(SemTerminal, CaptureReturnsAtOnce)

@@ -1,6 +1,8 @@
 // talvor portas: the serial ports and HID devices this machine shows, with
-// the --porta name that reaches each serial port.
+// the --porta name that reaches each serial port; a printer or scanner that
+// this user may not open is marked "sem permissão", with a hint.
 #include <cstdio>
+#include <cstring>
 
 #include "comandos.h"
 #include "platform/porta_serial.h"
@@ -11,6 +13,7 @@ struct Listagem {
     unsigned seriais = 0;
     unsigned hid = 0;
     bool cabecalhoHid = false;
+    bool semPermissao = false;
 };
 
 void Mostra(TipoPortaListada tipo, const char *nome, const char *dispositivo,
@@ -30,6 +33,7 @@ void Mostra(TipoPortaListada tipo, const char *nome, const char *dispositivo,
         l->cabecalhoHid = true;
     }
     ++l->hid;
+    l->semPermissao = l->semPermissao || std::strstr(descricao, "sem permissão") != nullptr;
     std::printf("  %s%s%s\n", dispositivo, descricao[0] != '\0' ? "  " : "", descricao);
 }
 
@@ -51,5 +55,8 @@ int CmdPortas(int argc, char **)
         std::printf("Dispositivos USB HID (--porta COM0):\n  (nenhum)\n");
 #endif
     }
+    if (l.semPermissao)
+        std::printf("(sem permissão: instale a regra udev 60-talvor.rules e religue o aparelho;"
+                    " veja o README)\n");
     return 0;
 }

@@ -50,7 +50,8 @@ const Subcomando kSubcomandos[] = {
      "\n"
      "Lista as portas seriais que o sistema mostra e os dispositivos USB HID.\n"
      "No Linux: /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* existentes, as variáveis\n"
-     "TALVOR_COM<n> definidas (a porta COMn usada por --porta) e /dev/hidraw*.\n"
+     "TALVOR_COM<n> definidas (a porta COMn usada por --porta) e /dev/hidraw*\n"
+     "(impressora e scanner Talvor marcados; \"sem permissão\" se não pode abri-los).\n"
      "No Windows: COM1 a COM256.\n"
      "Exemplo: talvor portas\n"
      "(com TALVOR_COM1=/dev/ttyUSB0 no ambiente, lista COM1 em /dev/ttyUSB0)\n"},

@@ -6,15 +6,22 @@
 // locale is UTF-8.  Keys and the scanner's notifications reach the
 // handler one at a time under one lock, so a notification returns only
 // once it has been handled.
+//
+// While the dialog is shown, SIGTERM and SIGHUP (unless the host ignores
+// them) put the terminal back as it was, put the host's own dispositions
+// back and raise the signal again, so that what the host asked for
+// happens; if the process lives on, the dialog ends as when closed.
 #include "platform/dialogo_captura.h"
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +38,98 @@ struct DialogoTerminal {
 };
 
 DialogoTerminal d;
+
+// What the signal handler needs, set before it is installed.
+const int kSinais[2] = {SIGTERM, SIGHUP};
+struct sigaction anteriores[2];
+volatile sig_atomic_t instalado[2] = {0, 0};
+volatile sig_atomic_t fdRestaura = -1;
+struct termios terminalAntes;
+int tuboSinal[2] = {-1, -1};
+
+void DevolveSinais()
+{
+    for (int i = 0; i < 2; ++i) {
+        if (instalado[i]) {
+            sigaction(kSinais[i], &anteriores[i], nullptr);
+            instalado[i] = 0;
+        }
+    }
+}
+
+// Only async-signal-safe calls here.
+void AoSinal(int sinal)
+{
+    int erro = errno;
+    if (fdRestaura >= 0)
+        tcsetattr(fdRestaura, TCSANOW, &terminalAntes);
+    DevolveSinais();
+    char um = 1;
+    if (write(tuboSinal[1], &um, 1) < 0) {
+        // The dialog then ends at its next key; the signal is what matters.
+    }
+    // Blocked while this handler runs: delivered on its return, under the
+    // host's disposition.
+    raise(sinal);
+    errno = erro;
+}
+
+// 0, or 1 when the pipe that wakes the dialog cannot be made.
+int InstalaSinais(int fd, const struct termios &antes)
+{
+    if (pipe(tuboSinal) != 0)
+        return 1;
+    for (int k : tuboSinal)
+        fcntl(k, F_SETFD, FD_CLOEXEC);
+    fcntl(tuboSinal[1], F_SETFL, O_NONBLOCK);
+    terminalAntes = antes;
+    fdRestaura = fd;
+    struct sigaction nosso {};
+    nosso.sa_handler = AoSinal;
+    sigemptyset(&nosso.sa_mask);
+    for (int s : kSinais)
+        sigaddset(&nosso.sa_mask, s);
+    for (int i = 0; i < 2; ++i) {
+        struct sigaction atual {};
+        if (sigaction(kSinais[i], nullptr, &atual) != 0 || atual.sa_handler == SIG_IGN)
+            continue;
+        anteriores[i] = atual;
+        instalado[i] = 1;
+        if (sigaction(kSinais[i], &nosso, nullptr) != 0)
+            instalado[i] = 0;
+    }
+    return 0;
+}
+
+void RetiraSinais()
+{
+    DevolveSinais();
+    fdRestaura = -1;
+    for (int &k : tuboSinal) {
+        if (k >= 0)
+            close(k);
+        k = -1;
+    }
+}
+
+// The next key, or -1 when the terminal went away or a signal ended the
+// dialog.
+int LeTecla(int fd)
+{
+    for (;;) {
+        struct pollfd p[2] = {{fd, POLLIN, 0}, {tuboSinal[0], POLLIN, 0}};
+        int r = poll(p, 2, -1);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || p[1].revents != 0)
+            return -1;
+        unsigned char tecla = 0;
+        ssize_t n = read(fd, &tecla, 1);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        return n == 1 ? tecla : -1;
+    }
+}
 
 // Code page 1252 bytes 0x80 to 0x9F as Unicode (0 where undefined).
 const uint16_t kCp1252[32] = {
@@ -142,6 +241,10 @@ int ExecutaDialogoCaptura(TrataMensagemDialogo trata)
     cru.c_oflag &= static_cast<tcflag_t>(~OPOST);
     cru.c_cc[VMIN] = 1;
     cru.c_cc[VTIME] = 0;
+    if (InstalaSinais(fd, antes) != 0) {
+        close(fd);
+        return 1;
+    }
     tcsetattr(fd, TCSANOW, &cru);
     {
         std::lock_guard<std::mutex> t(d.trava);
@@ -157,14 +260,11 @@ int ExecutaDialogoCaptura(TrataMensagemDialogo trata)
         d.ativo = true;
     }
     for (;;) {
-        unsigned char tecla = 0;
-        ssize_t n = read(fd, &tecla, 1);
-        if (n < 0 && errno == EINTR)
-            continue;
+        int tecla = LeTecla(fd);
         std::lock_guard<std::mutex> t(d.trava);
         unsigned comando = 0;
-        if (n <= 0) {
-            comando = COMANDO_FECHAR;   // the terminal went away
+        if (tecla < 0) {
+            comando = COMANDO_FECHAR;   // the terminal went away, or a signal
         } else {
             switch (std::toupper(tecla)) {
             case 'I': comando = CONTROLE_INICIAR; break;
@@ -181,7 +281,7 @@ int ExecutaDialogoCaptura(TrataMensagemDialogo trata)
             comando = 0;
         if (comando != 0)
             trata(MSG_COMANDO, comando);
-        if (d.encerrar || n <= 0)
+        if (d.encerrar || tecla < 0)
             break;
     }
     {
@@ -189,6 +289,7 @@ int ExecutaDialogoCaptura(TrataMensagemDialogo trata)
         trata(MSG_DESTRUIDO, 0);
         d.ativo = false;
         tcsetattr(fd, TCSANOW, &antes);
+        RetiraSinais();
         close(fd);
         d.fd = -1;
     }

@@ -1,57 +1,27 @@
 // The list of ports on POSIX: the TALVOR_COM<n> variables that are set (the
 // devices PortaSerialAbre opens for them), then the serial devices in /dev
-// (ttyS*, ttyUSB*, ttyACM*) and the hidraw devices, in numeric order.  On
-// Linux a ttyS whose UART the kernel did not find (sysfs type 0) is left
-// out: the kernel keeps such placeholders for every possible port.
+// (ttyS*, ttyUSB*, ttyACM*) and the hidraw devices of sysfs, in numeric
+// order.  On Linux a ttyS whose UART the kernel did not find (sysfs type 0)
+// is left out: the kernel keeps such placeholders for every possible port.
+// A hidraw device is described by its name, whether it is the printer or
+// the RZ scanner (by its report descriptor) and, for those, whether this
+// process may open it ("sem permissão" when not).
 #include "platform/porta_serial.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/descritor_hid.h"
+#include "platform/posix/sysfs_hid.h"
 
 namespace {
 
 constexpr unsigned MAX_NUMERO_PORTA = 100;   // COM1 to COM100, as PortaSerialAbre
 constexpr unsigned MAX_DISPOSITIVOS = 256;
-
-// The number after prefixo in nome ("ttyUSB12" → 12), or -1.
-long NumeroApos(const char *nome, const char *prefixo)
-{
-    size_t n = std::strlen(prefixo);
-    if (std::strncmp(nome, prefixo, n) != 0 || nome[n] == '\0')
-        return -1;
-    long v = 0;
-    for (const char *c = nome + n; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9' || v > 100000)
-            return -1;
-        v = v * 10 + (*c - '0');
-    }
-    return v;
-}
-
-// The numbers of /dev/<prefixo><n>, sorted; how many.
-unsigned NumerosEmDev(const char *prefixo, long *numeros, unsigned capacidade)
-{
-    unsigned n = 0;
-    DIR *d = opendir("/dev");
-    if (d == nullptr)
-        return 0;
-    while (const dirent *e = readdir(d)) {
-        long v = NumeroApos(e->d_name, prefixo);
-        if (v >= 0 && n < capacidade)
-            numeros[n++] = v;
-    }
-    closedir(d);
-    for (unsigned i = 1; i < n; ++i) {
-        long v = numeros[i];
-        unsigned j = i;
-        for (; j > 0 && numeros[j - 1] > v; --j)
-            numeros[j] = numeros[j - 1];
-        numeros[j] = v;
-    }
-    return n;
-}
 
 // First line of a small sysfs file, without its line feed; false when none.
 bool LeLinha(const char *caminho, char *destino, size_t capacidade)
@@ -73,23 +43,33 @@ bool UartAusente(long numero)
     return LeLinha(caminho, tipo, sizeof tipo) && std::strcmp(tipo, "0") == 0;
 }
 
-// The HID_NAME of a hidraw device from its uevent, or empty.
-void NomeHid(long numero, char *destino, size_t capacidade)
+// hidrawN's name, what it is when it is one of ours and whether its node
+// may be opened.
+void DescreveHid(long numero, const char *dispositivo, char *destino, size_t capacidade)
 {
-    destino[0] = '\0';
-    char caminho[80], linha[256];
-    std::snprintf(caminho, sizeof caminho, "/sys/class/hidraw/hidraw%ld/device/uevent", numero);
-    FILE *f = std::fopen(caminho, "r");
-    if (f == nullptr)
-        return;
-    while (std::fgets(linha, sizeof linha, f) != nullptr) {
-        if (std::strncmp(linha, "HID_NAME=", 9) == 0) {
-            linha[std::strcspn(linha, "\n")] = '\0';
-            std::snprintf(destino, capacidade, "%s", linha + 9);
-            break;
-        }
+    char nome[200];
+    if (!LeUeventHidraw(numero, "HID_NAME", nome, sizeof nome))
+        nome[0] = '\0';
+    uint8_t descritor[TAMANHO_DESCRITOR_HID + 1];
+    size_t n = 0;
+    InfoDispositivoHid info {};
+    const char *papel = nullptr;
+    if (LeDescritorHidraw(numero, descritor, &n) == 0) {
+        if (AnalisaDescritorHid(descritor, n, 0xFF45, 0x3800, &info) == 0)
+            papel = "[impressora]";
+        else if (AnalisaDescritorHid(descritor, n, 0xFF45, 0x4B00, &info) == 0)
+            papel = "[scanner de RZ]";
     }
-    std::fclose(f);
+    std::snprintf(destino, capacidade, "%s", nome);
+    if (papel == nullptr)
+        return;
+    int fd = open(dispositivo, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    bool semPermissao = fd < 0 && (errno == EACCES || errno == EPERM);
+    if (fd >= 0)
+        close(fd);
+    size_t k = std::strlen(destino);
+    std::snprintf(destino + k, capacidade - k, "%s%s%s", k > 0 ? "  " : "", papel,
+                  semPermissao ? "  sem permissão" : "");
 }
 
 // The COM name whose variable names this device, or empty.
@@ -125,7 +105,7 @@ void ListaPortas(RecebePortaListada recebe, void *contexto)
     static long numeros[MAX_DISPOSITIVOS];
     static const char *const kPrefixos[] = {"ttyS", "ttyUSB", "ttyACM"};
     for (const char *prefixo : kPrefixos) {
-        unsigned quantos = NumerosEmDev(prefixo, numeros, MAX_DISPOSITIVOS);
+        unsigned quantos = NumerosNoDiretorio("/dev", prefixo, numeros, MAX_DISPOSITIVOS);
         for (unsigned i = 0; i < quantos; ++i) {
             bool ttyS = prefixo[3] == 'S' && prefixo[4] == '\0';
             if (ttyS && UartAusente(numeros[i]))
@@ -147,10 +127,10 @@ void ListaPortas(RecebePortaListada recebe, void *contexto)
         }
     }
 
-    unsigned quantos = NumerosEmDev("hidraw", numeros, MAX_DISPOSITIVOS);
+    unsigned quantos = ListaHidraw(numeros, MAX_DISPOSITIVOS);
     for (unsigned i = 0; i < quantos; ++i) {
         std::snprintf(dispositivo, sizeof dispositivo, "/dev/hidraw%ld", numeros[i]);
-        NomeHid(numeros[i], descricao, sizeof descricao);
+        DescreveHid(numeros[i], dispositivo, descricao, sizeof descricao);
         recebe(PORTA_LISTADA_HID, "", dispositivo, descricao, contexto);
     }
 }

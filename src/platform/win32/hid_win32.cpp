@@ -1,14 +1,18 @@
 // The HID backend on Windows: the HID and device set-up libraries loaded by
-// name ("HID", "SETUPAPI", "KERNEL32"), every function looked up at its use
-// (a missing one makes the call fail), overlapped reads and writes on the
-// device, and auto-reset events for stop, read request, read done and
-// write done.
+// name ("HID", "SETUPAPI", "KERNEL32") from the system directory only, every
+// function looked up at its use (a missing one makes the call fail),
+// overlapped reads and writes on the device, and auto-reset events for
+// stop, read request, read done and write done.  A device is closed only
+// once its cancelled read has ended: the read's buffer and OVERLAPPED must
+// outlive it.
 #include "platform/hid_backend.h"
 
 #include <windows.h>
 #include <setupapi.h>
 
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/plataforma.h"
@@ -25,6 +29,7 @@ struct SistemaHid {
     HANDLE dispositivo;
     void *preparados;
     OVERLAPPED leitura;
+    bool lendo;   // the overlapped read is outstanding
 };
 
 namespace {
@@ -70,22 +75,51 @@ bool Desconexao(DWORD e)
     return e == ERRO_DESCONECTADO || e == ERRO_GERAL;
 }
 
+// A system library from the system directory, never from the host's
+// directory or the current one.  Windows without the search flags
+// (before the 2011 loader update) refuses the flag: the full path then.
+HMODULE CarregaDoSistema(const char *nome)
+{
+    constexpr DWORD SO_SISTEMA32 = 0x00000800;   // LOAD_LIBRARY_SEARCH_SYSTEM32
+    HMODULE m = LoadLibraryExA(nome, nullptr, SO_SISTEMA32);
+    if (m != nullptr || GetLastError() != ERROR_INVALID_PARAMETER)
+        return m;
+    char caminho[MAX_PATH + 32];
+    UINT n = GetSystemDirectoryA(caminho, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return nullptr;
+    std::snprintf(caminho + n, sizeof caminho - n, "\\%s", nome);
+    return LoadLibraryA(caminho);
+}
+
+void LiberaHid(SistemaHid *s);
+
 SistemaHid *AbreHid()
 {
-    HMODULE hid = LoadLibraryA("HID");
+    HMODULE hid = CarregaDoSistema("HID.DLL");
     if (hid == nullptr)
         return nullptr;
-    SistemaHid *s = new SistemaHid {};
+    SistemaHid *s = new (std::nothrow) SistemaHid {};
+    if (s == nullptr) {
+        FreeLibrary(hid);
+        return nullptr;
+    }
     s->hid = hid;
-    s->setupapi = LoadLibraryA("SETUPAPI");
-    s->kernel32 = LoadLibraryA("KERNEL32");
+    s->setupapi = CarregaDoSistema("SETUPAPI.DLL");
+    s->kernel32 = CarregaDoSistema("KERNEL32.DLL");
     if (FnGetHidGuid f = Funcao<FnGetHidGuid>(s->hid, "HidD_GetHidGuid"))
         f(&s->classe);
+    s->dispositivo = INVALID_HANDLE_VALUE;
     s->parar = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     s->pedido = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     s->leituraFeita = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     s->escritaFeita = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    s->dispositivo = INVALID_HANDLE_VALUE;
+    // Without its events the reader thread could never be woken or ended.
+    if (s->parar == nullptr || s->pedido == nullptr || s->leituraFeita == nullptr ||
+        s->escritaFeita == nullptr) {
+        LiberaHid(s);
+        return nullptr;
+    }
     return s;
 }
 
@@ -93,7 +127,19 @@ void FechaDispositivoHid(SistemaHid *s)
 {
     if (s->dispositivo == INVALID_HANDLE_VALUE)
         return;
-    CancelIo(s->dispositivo);
+    // CancelIoEx reaches the read whichever thread posted it (CancelIo only
+    // the calling thread's); Windows before Vista has only CancelIo.
+    typedef BOOL(WINAPI * FnCancelIoEx)(HANDLE, LPOVERLAPPED);
+    if (FnCancelIoEx cancela = Funcao<FnCancelIoEx>(s->kernel32, "CancelIoEx"))
+        cancela(s->dispositivo, nullptr);
+    else
+        CancelIo(s->dispositivo);
+    if (s->lendo) {
+        // The cancelled read still owns the buffer and the OVERLAPPED.
+        DWORD feitos = 0;
+        GetOverlappedResult(s->dispositivo, &s->leitura, &feitos, TRUE);
+        s->lendo = false;
+    }
     if (s->preparados != nullptr) {
         if (FnFreePreparsed f = Funcao<FnFreePreparsed>(s->hid, "HidD_FreePreparsedData"))
             f(s->preparados);
@@ -106,10 +152,9 @@ void FechaDispositivoHid(SistemaHid *s)
 void LiberaHid(SistemaHid *s)
 {
     FechaDispositivoHid(s);
-    CloseHandle(s->parar);
-    CloseHandle(s->pedido);
-    CloseHandle(s->leituraFeita);
-    CloseHandle(s->escritaFeita);
+    for (HANDLE e : {s->parar, s->pedido, s->leituraFeita, s->escritaFeita})
+        if (e != nullptr)
+            CloseHandle(e);
     if (s->kernel32 != nullptr)
         FreeLibrary(s->kernel32);
     if (s->setupapi != nullptr)
@@ -129,10 +174,10 @@ int ProcuraHid(SistemaHid *s, uint16_t pagina, uint16_t uso, InfoDispositivoHid 
     FnGetCaps capacidades = Funcao<FnGetCaps>(s->hid, "HidP_GetCaps");
     FnFreePreparsed libera = Funcao<FnFreePreparsed>(s->hid, "HidD_FreePreparsedData");
     if (lista == nullptr || enumera == nullptr || detalhe == nullptr || destroi == nullptr)
-        return 18;
+        return HID_AUSENTE;
     HDEVINFO dispositivos = lista(&s->classe, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (dispositivos == INVALID_HANDLE_VALUE)
-        return 18;
+        return HID_AUSENTE;
     for (DWORD indice = 0;; ++indice) {
         SP_DEVICE_INTERFACE_DATA dadosInterface {};
         dadosInterface.cbSize = sizeof dadosInterface;
@@ -165,15 +210,19 @@ int ProcuraHid(SistemaHid *s, uint16_t pagina, uint16_t uso, InfoDispositivoHid 
             info->entrada = caps.InputReportByteLength;
             info->saida = caps.OutputReportByteLength;
             info->recurso = caps.FeatureReportByteLength;
+            // Windows hands every report over with its identifier byte.
+            info->numerados = HID_NUMERA_TODOS;
+            std::snprintf(info->caminho, sizeof info->caminho, "%s", d->DevicePath);
+            s->lendo = false;
             destroi(dispositivos);
-            return 0;
+            return HID_ACHADO;
         }
         if (p != nullptr && libera != nullptr)
             libera(p);
         CloseHandle(h);
     }
     destroi(dispositivos);
-    return 18;
+    return HID_AUSENTE;
 }
 
 void SinalizaHid(SistemaHid *s, EventoHid e)
@@ -213,8 +262,10 @@ LeituraHid IniciaLeituraHid(SistemaHid *s, uint8_t *buffer, uint32_t n, uint32_t
         return HID_LIDO;
     }
     DWORD e = GetLastError();
-    if (e == ERRO_PENDENTE)
+    if (e == ERRO_PENDENTE) {
+        s->lendo = true;
         return HID_PENDENTE;
+    }
     ResetEvent(s->leituraFeita);
     return Desconexao(e) ? HID_DESCONECTADO : HID_FALHOU;
 }
@@ -224,7 +275,8 @@ LeituraHid ConcluiLeituraHid(SistemaHid *s, uint32_t *lidos)
     *lidos = 0;
     LeituraHid r = HID_FALHOU;
     DWORD feitos = 0;
-    if (s->dispositivo != INVALID_HANDLE_VALUE) {
+    if (s->dispositivo != INVALID_HANDLE_VALUE && s->lendo) {
+        s->lendo = false;
         if (GetOverlappedResult(s->dispositivo, &s->leitura, &feitos, TRUE)) {
             *lidos = feitos;
             r = HID_LIDO;
@@ -265,17 +317,22 @@ int EscreveHid(SistemaHid *s, const uint8_t *rel, uint32_t n, uint32_t limiteMs,
     return 4;
 }
 
-int LeRecursoHid(SistemaHid *s, uint8_t *buffer, uint32_t n)
+int LeRecursoHid(SistemaHid *s, uint8_t *buffer, uint32_t n, uint32_t *obtidos)
 {
+    *obtidos = 0;
     FnGetFeature f = Funcao<FnGetFeature>(s->hid, "HidD_GetFeature");
     if (f == nullptr || s->dispositivo == INVALID_HANDLE_VALUE)
         return 1;
-    return f(s->dispositivo, buffer, n) ? 0 : 1;
+    // HidD_GetFeature fills the whole report or fails.
+    if (!f(s->dispositivo, buffer, n))
+        return 1;
+    *obtidos = n;
+    return 0;
 }
 
 const BackendHid kBackend = {
     AbreHid, LiberaHid, ProcuraHid, FechaDispositivoHid, SinalizaHid, EsperaHid,
-    IniciaLeituraHid, ConcluiLeituraHid, EscreveHid, LeRecursoHid, RelogioUtcMs,
+    IniciaLeituraHid, ConcluiLeituraHid, EscreveHid, LeRecursoHid, RelogioMonotonicoMs,
 };
 
 }  // namespace
