@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "link/link.h"
 #include "platform/hid_backend.h"
@@ -249,4 +250,14 @@ int HidClose()
     canal.conectado = false;
     canal.respostaPronta = false;
     return 0;
+}
+
+void HidEsqueceNoFilho()
+{
+    new (&canal.dispositivo) std::mutex;   // perhaps held by a parent's thread
+    canal.sistema = nullptr;
+    canal.leitor.interno = nullptr;
+    canal.temDispositivo = false;
+    canal.conectado = false;
+    canal.respostaPronta = false;
 }
