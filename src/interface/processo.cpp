@@ -2,6 +2,7 @@
 // processo.h).  The platform layer runs the two hooks installed here.
 #include "interface/processo.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <new>
 
@@ -38,6 +39,7 @@ void AoDescarregar()
 void NoFilho()
 {
     new (&TravaExportacoes) std::mutex;
+    std::free(Conexao.diretorio);   // the child's own copy of the heap
     Conexao = EstadoConexao {MODO_SEM_CONEXAO, nullptr, 0};
     PortaLink = 0;
     HidEsqueceNoFilho();

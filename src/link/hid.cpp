@@ -252,8 +252,17 @@ int HidClose()
     return 0;
 }
 
+namespace {
+// In a forked child, the parent's channel: kept aside, never used
+// (releasing any of it could reach what the parent still uses).
+SistemaHid *volatile sistemaDoPai = nullptr;
+void *volatile leitorDoPai = nullptr;
+}  // namespace
+
 void HidEsqueceNoFilho()
 {
+    sistemaDoPai = canal.sistema;
+    leitorDoPai = canal.leitor.interno;
     new (&canal.dispositivo) std::mutex;   // perhaps held by a parent's thread
     canal.sistema = nullptr;
     canal.leitor.interno = nullptr;
