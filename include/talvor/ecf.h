@@ -31,7 +31,9 @@
  *  - Threads: any function may be called from any thread.  The calls run one
  *    at a time, under one process-wide lock that each holds until it
  *    returns: a call made while another runs waits for it (Close called
- *    while a download runs on another thread waits for the download).
+ *    while a download runs on another thread waits for the download).  A
+ *    call made on a thread that is already inside one (from a window
+ *    procedure run by the capture dialog, say) returns its generic failure.
  *  - No C++ exception leaves a function: an unexpected internal failure
  *    returns the function's generic failure (Open 5; Close and LeituraRZ 0;
  *    GeraEspelhos 1; every other function 3).

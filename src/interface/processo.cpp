@@ -17,6 +17,13 @@ namespace {
 // initialiser and never torn down under a caller.
 std::mutex TravaExportacoes;
 
+// This thread is inside an export.  A call made from inside another on the
+// same thread (a host's window procedure run by the capture dialog's
+// message loop, say) would wait for itself for ever: it fails instead, with
+// its export's generic failure.
+thread_local bool NestaLinha = false;
+struct ChamadaReentrante {};
+
 // Unloading, or the end of the process: the HID channel's reader thread is
 // joined before the library's code goes away, and the serial port is
 // closed.  A call still running on another thread keeps what it uses (the
@@ -52,10 +59,14 @@ const bool GanchosInstalados = (InstalaGanchosProcesso(AoDescarregar, NoFilho), 
 TravaExportacao::TravaExportacao()
 {
     (void)GanchosInstalados;
+    if (NestaLinha)
+        throw ChamadaReentrante();
     TravaExportacoes.lock();
+    NestaLinha = true;
 }
 
 TravaExportacao::~TravaExportacao()
 {
+    NestaLinha = false;
     TravaExportacoes.unlock();
 }

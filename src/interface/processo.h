@@ -12,7 +12,9 @@
 #ifndef TALVOR_INTERFACE_PROCESSO_H
 #define TALVOR_INTERFACE_PROCESSO_H
 
-// Held by an export from its first statement to its return.
+// Held by an export from its first statement to its return.  Taken again
+// on a thread that already holds it (a call from inside a call), it throws,
+// and the export's handler returns its generic failure.
 class TravaExportacao {
 public:
     TravaExportacao();

@@ -1,8 +1,9 @@
 // The library inside a host process: converters on three threads at once
 // give what they give one at a time; a host taking a SIGALRM every
 // millisecond downloads a byte-identical fiscal memory; children forked
-// before and during a download exit without disturbing it; unloading the
-// shared library with the USB channel open ends the channel's thread.
+// before and during a download exit without disturbing it, and a call made
+// from inside it fails at once; unloading the shared library with the USB
+// channel open ends the channel's thread.
 #if !defined(_WIN32)
 
 #include <gtest/gtest.h>
@@ -166,11 +167,15 @@ int ForkaQueSai()
     return estado;
 }
 
-int estadoNoMeio = -1;
+// Halfway through the download: a fork, and a call from inside the call,
+// which fails at once instead of waiting for itself.
+int estadoNoMeio = -1, reentrante = -1;
 void ForkaNoMeio(uint32_t feitos, uint32_t total, void *)
 {
-    if (feitos == total / 2)
+    if (feitos == total / 2) {
         estadoNoMeio = ForkaQueSai();
+        reentrante = ImprimeLeituraX();
+    }
 }
 
 // The fake HID backend, but a signal to the reader from another process (a
@@ -208,6 +213,7 @@ TEST_F(Processo, ChildrenForkedAroundADownloadExitWithoutTouchingIt)
     HidClose();
     HidDefineBackend(nullptr);
     EXPECT_EQ(estadoNoMeio, 0);
+    EXPECT_EQ(reentrante, 3);
     close(tuboAlheio[1]);
     char c;
     EXPECT_EQ(read(tuboAlheio[0], &c, 1), 0);
