@@ -77,6 +77,7 @@ void LeRelogioLocal(RelogioLocal *r)
 }
 uint64_t RelogioUtcMs() { return relogioMs; }
 int64_t RelogioSegundos() { return static_cast<int64_t>(relogioMs / 1000); }
+uint64_t RelogioMonotonicoMs() { return relogioMs; }
 void DormeMs(unsigned ms) { relogioMs += ms; }
 
 // The USB HID channel is not under test: it has no backend and no reader.

@@ -28,7 +28,21 @@
  *    hexadecimal digits, an RSA signature over the MD5 digest of everything
  *    before it (public key in keys/ead-public.pem of the source tree, and
  *    printed by "talvor chave-publica").
- *  - The functions are not re-entrant: call them from one thread at a time.
+ *  - Threads: any function may be called from any thread.  The calls run one
+ *    at a time, under one process-wide lock that each holds until it
+ *    returns: a call made while another runs waits for it (Close called
+ *    while a download runs on another thread waits for the download).  A
+ *    call made on a thread that is already inside one (from a window
+ *    procedure run by the capture dialog, say) returns its generic failure.
+ *  - No C++ exception leaves a function: an unexpected internal failure
+ *    returns the function's generic failure (Open 5; Close and LeituraRZ 0;
+ *    GeraEspelhos 1; every other function 3).
+ *  - Signals interrupting the library's system calls are harmless (with or
+ *    without SA_RESTART).  On POSIX, unloading the library closes the port
+ *    and the USB channel and joins the channel's thread, and a forked child
+ *    never touches the parent's port, channel or threads.  On Windows, call
+ *    Close before FreeLibrary: a library thread keeps the DLL loaded while
+ *    it runs.
  */
 #ifndef TALVOR_ECF_H
 #define TALVOR_ECF_H

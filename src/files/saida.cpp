@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "files/assinatura.h"
 #include "files/nomes.h"
@@ -23,9 +24,12 @@ constexpr bool SEPARADOR_INVERTIDO = false;
 
 // The digest thread: it takes one buffer at a time from the writer.
 constexpr size_t TAMANHO_PAR = 256 * 1024;
+// The condition is never destroyed: a process, or the child of a fork, that
+// exits while the thread waits on it would hang in its destructor.
+alignas(std::condition_variable) unsigned char memoriaSinal[sizeof(std::condition_variable)];
 struct {
     std::mutex trava;
-    std::condition_variable sinal;
+    std::condition_variable &sinal = *new (memoriaSinal) std::condition_variable;
     LinhaExecucao linha;
     bool ativa;             // a thread runs (one paralelo file is open)
     Md5Contexto *md5;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "interface/processo.h"
 #include "link/link.h"
 #include "platform/plataforma.h"
 #include "talvor/ecf.h"
@@ -39,7 +40,8 @@ static uint8_t PortaDoCaractere(char c)
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL Open(const char *destino, const char *modelo)
-{
+try {
+    TravaExportacao trava;
     destino = Texto(destino);
     modelo = Texto(modelo);
     if (Conexao.modo != MODO_SEM_CONEXAO)
@@ -75,13 +77,18 @@ extern "C" TALVOR_API int32_t TALVOR_CALL Open(const char *destino, const char *
     std::memcpy(copia, destino, n);
     Conexao.diretorio = copia;
     return 0;
+} catch (...) {
+    return 5;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL Close(void)
-{
+try {
+    TravaExportacao trava;
     Conexao.modo = MODO_SEM_CONEXAO;
     std::free(Conexao.diretorio);
     Conexao.diretorio = nullptr;
     LinkClose();
+    return 0;
+} catch (...) {
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "files/nomes.h"
 #include "files/parametros.h"
 #include "interface/conexao.h"
+#include "interface/processo.h"
 #include "mf/espelho_lmf.h"
 #include "mfd/espelho_fd.h"
 #include "talvor/ecf.h"
@@ -13,7 +14,8 @@
 
 extern "C" TALVOR_API int32_t TALVOR_CALL GeraEspelhos(const char *arquivo, const char *tipo,
                                                        const char *inicio, const char *fim)
-{
+try {
+    TravaExportacao trava;
     arquivo = Texto(arquivo);
     uint8_t registro[TAMANHO_PARAMETROS];
     std::memset(registro, 0, sizeof registro);
@@ -36,12 +38,15 @@ extern "C" TALVOR_API int32_t TALVOR_CALL GeraEspelhos(const char *arquivo, cons
     char saida[TAMANHO_NOME];
     MontaNomeArquivo(saida, DIR_TXT_ESPELHO, "EMFD", id, "TXT");
     return GeraEspelhoFD(arquivo, saida, registro, mfd);
+} catch (...) {
+    return 1;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL GeraEspelhoLMF(const char *arquivoMF, const char *tipo,
                                                          const char *faixa, const char *inicio,
                                                          const char *fim)
-{
+try {
+    TravaExportacao trava;
     arquivoMF = Texto(arquivoMF);
     char id[TAMANHO_ID_CURTO];
     std::memset(id, ' ', sizeof id);
@@ -50,12 +55,15 @@ extern "C" TALVOR_API int32_t TALVOR_CALL GeraEspelhoLMF(const char *arquivoMF, 
     MontaNomeArquivo(saida, DIR_TXT_ESPELHO, "EMF", id, "TXT");
     return GeradorEspelhoLMF(arquivoMF, saida, Texto(tipo), Texto(faixa), Texto(inicio),
                              Texto(fim));
+} catch (...) {
+    return 3;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL GeraRegistrosTipoE(const char *arquivoMF,
                                                              const char *arquivoMFD,
                                                              const char *tipo)
-{
+try {
+    TravaExportacao trava;
     arquivoMF = Texto(arquivoMF);
     arquivoMFD = Texto(arquivoMFD);
     char id[TAMANHO_ID_CURTO];
@@ -94,4 +102,6 @@ extern "C" TALVOR_API int32_t TALVOR_CALL GeraRegistrosTipoE(const char *arquivo
     }
     lista.Release();
     return r == 0 ? 0 : 3;
+} catch (...) {
+    return 3;
 }

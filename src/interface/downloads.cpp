@@ -4,24 +4,32 @@
 #include "files/download.h"
 #include "files/parametros.h"
 #include "interface/conexao.h"
+#include "interface/processo.h"
 #include "talvor/ecf.h"
 
 extern "C" TALVOR_API int32_t TALVOR_CALL LeBinarioMF(void)
-{
+try {
+    TravaExportacao trava;
     uint8_t registro[TAMANHO_PARAMETROS];
     std::memset(registro, ' ', sizeof registro);
     registro[PARAM_TIPO] = FAIXA_TUDO;
     return DownloadFiscalMemory(registro, DESTINO_ARQUIVOS_MF) == 0 ? 0 : 3;
+} catch (...) {
+    return 3;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL LeSoftwareBasico(void)
-{
+try {
+    TravaExportacao trava;
     return DownloadSoftwareBasico();
+} catch (...) {
+    return 3;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL DownloadMemorias(const char *tipo, const char *parametro,
                                                            const char *inicio, const char *fim)
-{
+try {
+    TravaExportacao trava;
     // Bytes that the range kind leaves without meaning hold spaces.
     uint8_t registro[TAMANHO_PARAMETROS];
     std::memset(registro, ' ', sizeof registro);
@@ -49,4 +57,6 @@ extern "C" TALVOR_API int32_t TALVOR_CALL DownloadMemorias(const char *tipo, con
     default:
         return 7;
     }
+} catch (...) {
+    return 3;
 }

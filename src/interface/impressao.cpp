@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "interface/conexao.h"
+#include "interface/processo.h"
 #include "link/comando.h"
 #include "talvor/ecf.h"
 
@@ -13,15 +14,19 @@ static int32_t EnviaImpressao(const uint8_t *comando, uint32_t comprimento)
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL ImprimeLeituraX(void)
-{
+try {
+    TravaExportacao trava;
     const uint8_t comando[4] = {0x1B, 0x66, 0x14, 0x00};
     return EnviaImpressao(comando, sizeof comando);
+} catch (...) {
+    return 3;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL ImprimeLeituraMemoriaFiscal(const char *tipo,
                                                                       const char *inicio,
                                                                       const char *fim)
-{
+try {
+    TravaExportacao trava;
     uint8_t comando[20];
     std::memset(comando, 0, sizeof comando);
     comando[0] = 0x1B;
@@ -38,11 +43,14 @@ extern "C" TALVOR_API int32_t TALVOR_CALL ImprimeLeituraMemoriaFiscal(const char
     CopiaCampo(comando + 4, largura, inicio);
     CopiaCampo(comando + 4 + largura, largura, fim);
     return EnviaImpressao(comando, sizeof comando);
+} catch (...) {
+    return 3;
 }
 
 extern "C" TALVOR_API int32_t TALVOR_CALL ImprimeFitaDetalhe(const char *tipo, const char *inicio,
                                                              const char *fim)
-{
+try {
+    TravaExportacao trava;
     uint8_t comando[20];
     std::memset(comando, 0, sizeof comando);
     comando[0] = 0x1B;
@@ -60,4 +68,6 @@ extern "C" TALVOR_API int32_t TALVOR_CALL ImprimeFitaDetalhe(const char *tipo, c
         CopiaCampo(comando + 4 + largura, largura, fim);
     }
     return EnviaImpressao(comando, sizeof comando);
+} catch (...) {
+    return 3;
 }

@@ -20,8 +20,10 @@ int ExecutaComando(const uint8_t *comando, uint32_t comprimento, uint8_t *respos
     if (r != LINK_OK)
         return r;
     // Intermediate (1), nothing yet (2) and still-running answers are
-    // dropped; the caller sees only the final one.  The link bounds the
-    // wait: it gives up after 50 unanswered polls.
+    // dropped; the caller sees only the final one.  A printer that keeps
+    // answering is waited for however long it works; the link bounds the
+    // wait on one that stops answering (50 unanswered polls, or 10 s
+    // without an answer while DSR spaces the polls).
     for (;;) {
         DormeMs(2);
         *comprimentoResposta = 0;

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "link/link.h"
 #include "platform/hid_backend.h"
@@ -307,4 +308,23 @@ int HidClose()
     canal.conectado = false;
     canal.respostaPronta = false;
     return 0;
+}
+
+namespace {
+// In a forked child, the parent's channel: kept aside, never used
+// (releasing any of it could reach what the parent still uses).
+SistemaHid *volatile sistemaDoPai = nullptr;
+void *volatile leitorDoPai = nullptr;
+}  // namespace
+
+void HidEsqueceNoFilho()
+{
+    sistemaDoPai = canal.sistema;
+    leitorDoPai = canal.leitor.interno;
+    new (&canal.dispositivo) std::mutex;   // perhaps held by a parent's thread
+    canal.sistema = nullptr;
+    canal.leitor.interno = nullptr;
+    canal.temDispositivo = false;
+    canal.conectado = false;
+    canal.respostaPronta = false;
 }

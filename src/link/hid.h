@@ -18,6 +18,9 @@ int HidReceive(uint8_t *resposta, uint32_t *comprimento);
 // Closes the device and waits for the reader thread to end; nothing when
 // the channel is not open.  Always 0.
 int HidClose();
+// In the child of a fork: the channel is the parent's; it is forgotten
+// without closing its device or joining its reader thread.
+void HidEsqueceNoFilho();
 
 // The backend the channel uses from the next HidOpen on (null: the
 // system's own).  The tests install a fake device this way.

@@ -1,6 +1,8 @@
 // The link engine: a host-driven stop-and-wait exchange with one sequence
 // bit, and the establishment state machine that LinkReceive drives one step
-// per call (probe, reset, sync, status request, wait until ready).
+// per call (probe, reset, sync, status request, wait until ready).  Every
+// interval is measured on the monotonic clock: a step of the wall clock
+// neither stalls nor shortens it.
 #include "link/motor.h"
 
 #include <cstring>
@@ -18,13 +20,22 @@ static uint8_t QuadroEnviado[TAMANHO_QUADRO];
 
 constexpr unsigned MAX_ENVIOS = 50;
 constexpr uint64_t ESPACO_SONDAGEM_MS = 100;
-constexpr int64_t ESPERA_STATUS_S = 8;
+constexpr uint64_t ESPERA_STATUS_MS = 8000;
 constexpr uint8_t MAX_RESYNC = 8;
+// Without DSR an exchange gives up after 50 unanswered frames, about 10 s
+// of 200 ms reads.  With DSR on, a poll repeated within 100 ms of the last
+// one ends the exchange with no data instead, so a printer whose frames
+// fail at once (noise, a read error) would be polled for ever: once no
+// answer has been accepted for as long, an established link reports no
+// answer.  Answers of any kind (busy, still running, more follows, empty)
+// restart the count: a printer that keeps answering is waited for.
+constexpr uint64_t SILENCIO_MAX_MS = 10000;
 
 void IniciaMotorLink()
 {
     Link.estado = LINK_PROBE;
     Link.comprimentoPendente = 0;
+    Link.ultimaResposta = RelogioMonotonicoMs();
 }
 
 ResultadoTroca FrameExchange(const uint8_t *dados, uint32_t comprimento, uint8_t *resposta,
@@ -34,7 +45,7 @@ ResultadoTroca FrameExchange(const uint8_t *dados, uint32_t comprimento, uint8_t
     for (;;) {
         if (comprimento == 0 && PortaSerialDSR()) {
             // While the printer holds DSR on, polls are at least 100 ms apart.
-            uint64_t agora = RelogioUtcMs();
+            uint64_t agora = RelogioMonotonicoMs();
             if (agora - Link.ultimaSondagem < ESPACO_SONDAGEM_MS) {
                 *comprimentoResposta = 0;
                 return TROCA_OK;
@@ -45,9 +56,12 @@ ResultadoTroca FrameExchange(const uint8_t *dados, uint32_t comprimento, uint8_t
         PortaSerialEscreve(QuadroEnviado, n);
         if (FrameRead() == QUADRO_OK) {
             uint8_t tipo = TipoRecebido();
-            if (tipo == TIPO_REINICIO)
+            if (tipo == TIPO_REINICIO) {
+                Link.ultimaResposta = RelogioMonotonicoMs();
                 return TROCA_REINICIO;
+            }
             if (tipo == Link.bitSequencia) {
+                Link.ultimaResposta = RelogioMonotonicoMs();
                 uint32_t m = ComprimentoRecebido();
                 std::memcpy(resposta, QuadroRecebido + 3, m);
                 *comprimentoResposta = m;
@@ -182,6 +196,8 @@ static int Entrega(uint8_t *resposta, uint32_t *comprimento)
     }
     if (n == 0) {
         *comprimento = 0;
+        if (RelogioMonotonicoMs() - Link.ultimaResposta > SILENCIO_MAX_MS)
+            return LINK_SEM_RESPOSTA;
         return LINK_NADA_AINDA;
     }
     std::memcpy(resposta, Link.pendente, n);
@@ -240,7 +256,7 @@ int LinkReceive(uint8_t *resposta, uint32_t *comprimento)
             Link.estado = LINK_PROBE;
             return LINK_FALHA_ESTABELECER;
         }
-        Link.horaStatus = RelogioSegundos();
+        Link.horaStatus = RelogioMonotonicoMs();
         Link.estado = LINK_WAIT_READY;
         return LINK_CHAMAR_DE_NOVO;
     }
@@ -257,10 +273,10 @@ int LinkReceive(uint8_t *resposta, uint32_t *comprimento)
         switch (LinkStatusPoll(resposta, comprimento, MODO_PRONTA)) {
         case STATUS_PRONTA: Link.estado = LINK_ESTABLISHED; return LINK_OK;
         case STATUS_OCUPADA:
-            Link.horaStatus = RelogioSegundos();
+            Link.horaStatus = RelogioMonotonicoMs();
             return LINK_CHAMAR_DE_NOVO;
         case STATUS_SEM_STATUS:
-            if (RelogioSegundos() - Link.horaStatus > ESPERA_STATUS_S)
+            if (RelogioMonotonicoMs() - Link.horaStatus > ESPERA_STATUS_MS)
                 Link.estado = LINK_RESET;
             return LINK_CHAMAR_DE_NOVO;
         case STATUS_REINICIO: Link.estado = LINK_RESYNC; return LINK_CHAMAR_DE_NOVO;

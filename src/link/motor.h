@@ -28,8 +28,10 @@ struct VariaveisLink {
     uint32_t comprimentoPendente;
     uint8_t falhasSonda;
     uint8_t contadorResync;
-    int64_t horaStatus;        // calendar seconds
-    uint64_t ultimaSondagem;   // UTC milliseconds since 1601
+    // Milliseconds of the monotonic clock (RelogioMonotonicoMs).
+    uint64_t horaStatus;       // status request done, or printer last busy
+    uint64_t ultimaSondagem;   // last poll sent while DSR was on
+    uint64_t ultimaResposta;   // last answer accepted from the printer
 };
 extern VariaveisLink Link;
 

@@ -39,6 +39,8 @@ int64_t RelogioSegundos();
 // a step of the wall clock neither stalls nor shortens them.
 uint64_t RelogioMonotonicoMs();
 
+// Sleeps ms milliseconds of the monotonic clock; a signal does not cut it
+// short.
 void DormeMs(unsigned ms);
 
 // Directories and files.  0 on success.
@@ -85,17 +87,30 @@ int LeArquivoInteiro(const char *caminho, uint8_t *destino, size_t capacidade, s
 int PosicionaArquivo(FILE *arquivo, uint64_t posicao);
 int TamanhoAberto(FILE *arquivo, uint64_t *tamanho);   // moves to the end
 
-// A thread of the library (the HID and scanner readers).  IniciaLinha: 0
-// started, 1 not.  AguardaLinha waits for its end (nothing when none runs).
+// A thread of the library (the HID and scanner readers, the digest thread).
+// IniciaLinha: 0 started, 1 not.  AguardaLinha waits for its end (nothing
+// when none runs).  An exception escaping rotina ends the thread, never the
+// process; on Windows the thread holds a reference to the library's module
+// while it runs and ends through FreeLibraryAndExitThread.
 struct LinhaExecucao {
     void *interno;
 };
 int IniciaLinha(LinhaExecucao *linha, void (*rotina)());
 void AguardaLinha(LinhaExecucao *linha);
 
-// Called when the library is unloaded or the process ends: closes an open
-// serial port (the only resource that outlives an export).
+// Closes an open serial port when the library is unloaded or the process
+// ends (on Windows DllMain calls it; on POSIX the core's unloading hook).
 void FechaRecursosAoDescarregar();
+
+// The library in its process.  The core hands over two routines once, at
+// load: aoDescarregar runs when the library is unloaded (dlclose) or its
+// process ends, and only in the process that loaded it; noFilho runs in the
+// child of a fork, which must forget the parent's port, channel and
+// threads without touching them.  On POSIX a destructor and pthread_atfork
+// run them; on Windows there is no fork, and DllMain, which must never wait
+// for a thread, only closes the serial port (each library thread holds its
+// own reference to the module, so the library cannot be unmapped under it).
+void InstalaGanchosProcesso(void (*aoDescarregar)(), void (*noFilho)());
 
 // ---- Test aids: set by the tests only, never by the library ----
 

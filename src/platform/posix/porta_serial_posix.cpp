@@ -2,6 +2,11 @@
 // opened exclusively (TIOCEXCL and flock), DTR cleared, reads bounded with
 // poll in milliseconds, purge with tcflush, DSR from TIOCMGET.  The device
 // of "COM<n>" is looked up at each open: TALVOR_COM<n>, else /dev/ttyS<n-1>.
+// Every call that a signal can interrupt is retried, with its time limit
+// recomputed on the monotonic clock.  In the child of a fork the port is
+// the parent's: the child's copy of the descriptor is dropped without a
+// word to the device (DTR and the exclusive mode stay as the parent set
+// them).
 #include "platform/porta_serial.h"
 
 #include <cerrno>
@@ -9,10 +14,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "platform/plataforma.h"
@@ -40,9 +45,20 @@ speed_t Velocidade(uint32_t baud)
 
 int64_t AgoraMs()
 {
-    struct timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    return static_cast<int64_t>(RelogioMonotonicoMs());
+}
+
+void EsqueceNoFilho()
+{
+    if (descritor >= 0)
+        close(descritor);   // not the last reference: the device is untouched
+    descritor = -1;
+}
+
+pthread_once_t ganchoFilho = PTHREAD_ONCE_INIT;
+void InstalaGanchoFilho()
+{
+    (void)pthread_atfork(nullptr, nullptr, EsqueceNoFilho);
 }
 
 void LimpaDTR(int fd)
@@ -63,7 +79,11 @@ int PortaSerialAbre(unsigned numero, uint32_t baud)
         std::snprintf(caminho, sizeof caminho, "/dev/ttyS%u", numero - 1);
         dispositivo = caminho;
     }
-    int fd = open(dispositivo, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    (void)pthread_once(&ganchoFilho, InstalaGanchoFilho);
+    int fd;
+    do {
+        fd = open(dispositivo, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return PORTA_NAO_ABRE;
     // The port is not shared: another process holding it (or opening it
@@ -131,12 +151,14 @@ void PortaSerialEscreve(const uint8_t *bytes, size_t quantidade)
             if (resta <= 0)
                 break;
             struct pollfd p {descritor, POLLOUT, 0};
-            if (poll(&p, 1, static_cast<int>(resta)) > 0 && (p.revents & POLLOUT) != 0)
+            int r = poll(&p, 1, static_cast<int>(resta));
+            if ((r > 0 && (p.revents & POLLOUT) != 0) || (r < 0 && errno == EINTR))
                 continue;
         }
         break;
     }
-    (void)tcdrain(descritor);
+    while (tcdrain(descritor) != 0 && errno == EINTR) {
+    }
 }
 
 void PortaSerialPurga()
@@ -165,34 +187,32 @@ int PortaSerialLe(uint8_t *destino, size_t quantidade, size_t *lidos)
     if (descritor < 0)
         return 1;
     // As the Windows read time-outs: the total limit runs from the call;
-    // once a byte arrived, a gap longer than the interval ends the read.
-    int64_t inicio = AgoraMs();
-    int64_t fim = inicio + static_cast<int64_t>(limitePorByte) * static_cast<int64_t>(quantidade) +
+    // once a byte arrived, a gap longer than the interval since the last
+    // one ends the read.
+    int64_t fim = AgoraMs() + static_cast<int64_t>(limitePorByte) * static_cast<int64_t>(quantidade) +
                   limiteConstante;
+    int64_t ultimo = 0;   // when the last byte arrived
     while (*lidos < quantidade) {
+        int64_t prazo = fim;
+        if (*lidos > 0 && limiteIntervalo > 0 && ultimo + limiteIntervalo < prazo)
+            prazo = ultimo + limiteIntervalo;
         int64_t agora = AgoraMs();
-        int64_t espera = fim - agora;
-        if (espera <= 0)
+        if (agora >= prazo)
             return 0;
-        if (*lidos > 0 && limiteIntervalo > 0 && espera > limiteIntervalo)
-            espera = limiteIntervalo;
         struct pollfd p {descritor, POLLIN, 0};
-        int r = poll(&p, 1, static_cast<int>(espera));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return 1;
-        }
-        if (r == 0) {
-            if (*lidos > 0 && AgoraMs() < fim)
-                return 0;   // gap between bytes too long
+        int r = poll(&p, 1, static_cast<int>(prazo - agora));
+        if (r < 0 && errno == EINTR)
             continue;
-        }
+        if (r < 0)
+            return 1;
+        if (r == 0)
+            continue;   // the limits are looked at again
         if ((p.revents & POLLIN) == 0)
             return 1;   // hung up or failed with nothing to read
         ssize_t n = read(descritor, destino + *lidos, quantidade - *lidos);
         if (n > 0) {
             *lidos += static_cast<size_t>(n);
+            ultimo = AgoraMs();
         } else if (n == 0) {
             return 1;   // end of file: the device went away
         } else if (errno != EINTR && errno != EAGAIN) {
@@ -215,10 +235,4 @@ bool PortaSerialDSR()
 void FechaRecursosAoDescarregar()
 {
     PortaSerialFecha();
-}
-
-// Unloading the library or ending the process closes a port left open.
-__attribute__((destructor)) static void AoDescarregar()
-{
-    FechaRecursosAoDescarregar();
 }

@@ -1,6 +1,7 @@
 // Clocks and sleeping on POSIX systems.
 #include "platform/plataforma.h"
 
+#include <cerrno>
 #include <ctime>
 #include <sys/time.h>
 #include <time.h>
@@ -45,9 +46,16 @@ uint64_t RelogioMonotonicoMs()
 
 void DormeMs(unsigned ms)
 {
-    struct timespec ts;
-    ts.tv_sec = ms / 1000;
-    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    while (nanosleep(&ts, &ts) != 0) {
+    // Up to a moment of the monotonic clock, so that a signal handled
+    // meanwhile neither shortens nor stretches the sleep.
+    struct timespec fim {};
+    clock_gettime(CLOCK_MONOTONIC, &fim);
+    fim.tv_sec += static_cast<time_t>(ms / 1000);
+    fim.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+    if (fim.tv_nsec >= 1000000000L) {
+        fim.tv_sec += 1;
+        fim.tv_nsec -= 1000000000L;
+    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &fim, nullptr) == EINTR) {
     }
 }
