@@ -43,7 +43,7 @@ TEST_F(Conexao, FirstProbeAnsweredWithRestartRequest)
     EXPECT_EQ(Link.estado, LINK_ESTABLISHED);
     std::string reg = sim_.Registro();
     EXPECT_EQ(reg.find("# reset"), std::string::npos);   // probe, sync, status, ready
-    EXPECT_EQ(reg.find("# sync"), 0u);
+    EXPECT_EQ(reg.find("# sondagem 0\n# sync\n"), 0u);
     EXPECT_NE(reg.find("# autenticacao aceita"), std::string::npos);
     EXPECT_EQ(ImprimeLeituraX(), 0);
 }

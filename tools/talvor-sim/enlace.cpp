@@ -107,6 +107,8 @@ void Reinicia(int fd)
 // Returns false when the simulator must end.
 bool QuadroDeDados(int fd, uint8_t bit, const uint8_t *dados, size_t n)
 {
+    if (n == 0)
+        Registra("# sondagem %u", static_cast<unsigned>(bit));
     if (PedeReinicio) {
         Envia(fd, Quadro(0x0D, nullptr, 0), 0, false);
         return true;

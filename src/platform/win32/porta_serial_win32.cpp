@@ -1,8 +1,9 @@
 // The serial port on Windows: "COM<n>" opened unshared, settings built from
 // the text "baud=... parity=N data=8 stop=1" with DTR disabled, read
-// time-outs as the frame reader asks, purge of all four kinds, DSR from the
-// modem status.  The port still open when the library is unloaded is
-// closed by FechaRecursosAoDescarregar (called from DllMain).
+// time-outs as the frame reader asks, every frame drained before the write
+// returns, purge of the input side only, DSR from the modem status.  The
+// port still open when the library is unloaded is closed by
+// FechaRecursosAoDescarregar (called from DllMain).
 #include "platform/porta_serial.h"
 
 #include <windows.h>
@@ -73,12 +74,27 @@ void PortaSerialEscreve(const uint8_t *bytes, size_t quantidade)
         return;
     DWORD escritos = 0;
     WriteFile(porta, bytes, static_cast<DWORD>(quantidade), &escritos, nullptr);
+    // A synchronous WriteFile may return while the frame still waits in the
+    // driver's queue (USB-serial adapters complete it once queued).  The
+    // frame is drained here, so that it has left the host when this returns:
+    // the read time limits that follow then measure the printer's answer,
+    // and a purge cannot discard it.
+    FlushFileBuffers(porta);
 }
 
 void PortaSerialPurga()
 {
+    // Only the input is dropped: a late answer or the rest of a damaged
+    // frame.  The output side is never touched.  Its queue holds nothing of
+    // ours (each write has drained), and clearing it would drop bytes the
+    // printer has not taken yet: Wine turns PURGE_TXCLEAR and PURGE_TXABORT
+    // into an output flush of the terminal, which on a pseudo-terminal
+    // discards what the other side has not read, and some USB-serial
+    // drivers discard what their adapter still holds.  A transmit abort has
+    // nothing to abort either: the port is not overlapped and one call runs
+    // at a time, so no write is pending when the link purges.
     if (porta != INVALID_HANDLE_VALUE)
-        PurgeComm(porta, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+        PurgeComm(porta, PURGE_RXABORT | PURGE_RXCLEAR);
 }
 
 int PortaSerialDefineLimites(unsigned intervalo, unsigned porByte, unsigned constante)
