@@ -77,6 +77,8 @@ private:
     void Valor(uint8_t tag, int byte1, uint64_t valor);   // 0xC0 to 0xC5
     void Identificacao();
     void LinhaDocumento(const std::string &contadores);
+    void AbreComContador(uint8_t tag, uint32_t contador, const char *sigla);
+    void AjusteItem(uint8_t tag, unsigned n, uint64_t quantia, const char *rotulo, const char *sinal);
 
     // ---- documents ----
     void Cupom(bool aberto);
@@ -176,6 +178,29 @@ void Maquina::LinhaDocumento(const std::string &contadores)
     Escreve(Linha(DataHoraTexto(agora_.dh), contadores));
 }
 
+// The opening of a document with a counter of its own (the coupon's CCF, the
+// receipt's GNF): its start record, the print start and the line of date,
+// time and counters.
+void Maquina::AbreComContador(uint8_t tag, uint32_t contador, const char *sigla)
+{
+    Bytes inicio = Inicio(tag, agora_);
+    PoeBE(&inicio, 4, contador);
+    Poe(inicio);
+    Poe(Bytes{0x80});
+    LinhaDocumento(std::string(sigla) + ":" + Numero(6, contador) + " COO:" + Numero(6, coo_));
+}
+
+// A discount (0xD1, "-") or surcharge (0xD0, "+") on item n: its record and
+// its printed line.
+void Maquina::AjusteItem(uint8_t tag, unsigned n, uint64_t quantia, const char *rotulo, const char *sinal)
+{
+    Bytes d{tag};
+    PoeBE(&d, 2, n - 1);
+    PoeBE(&d, 6, quantia);
+    Poe(d);
+    Escreve(Linha(std::string(rotulo) + " item " + Numero(3, n), sinal + Dinheiro(quantia)));
+}
+
 void Maquina::Identificacao()
 {
     const Usuario &u = usuarios_.back();
@@ -273,11 +298,7 @@ void Maquina::Cupom(bool aberto)
     Avanca(4, 45);
     NovoCoo();
     ++ccf_;
-    Bytes inicio = Inicio(0x81, agora_);
-    PoeBE(&inicio, 4, ccf_);
-    Poe(inicio);
-    Poe(Bytes{0x80});
-    LinhaDocumento("CCF:" + Numero(6, ccf_) + " COO:" + Numero(6, coo_));
+    AbreComContador(0x81, ccf_, "CCF");
     Bytes logo{0x7D, 1};
     Bytes titulo = LinhaComprimida(Centro("CUPOM FISCAL"));
     logo.push_back(static_cast<uint8_t>(titulo.size()));
@@ -325,20 +346,12 @@ void Maquina::Cupom(bool aberto)
         bool alterado = true;   // a discount or surcharge keeps the item
         if (!cancelado && r_.Chance(8) && valor >= 100) {
             uint64_t desconto = valor * r_.Entre(3, 10) / 100;
-            Bytes d{0xD1};
-            PoeBE(&d, 2, n - 1);
-            PoeBE(&d, 6, desconto);
-            Poe(d);
-            Escreve(Linha("desconto item " + Numero(3, n), "-" + Dinheiro(desconto)));
+            AjusteItem(0xD1, n, desconto, "desconto", "-");
             (iss ? dia_.descontoIss : dia_.descontoIcms) += desconto;
             valor -= desconto;
         } else if (!cancelado && r_.Chance(3)) {
             uint64_t acrescimo = 50 * r_.Entre(1, 6);
-            Bytes d{0xD0};
-            PoeBE(&d, 2, n - 1);
-            PoeBE(&d, 6, acrescimo);
-            Poe(d);
-            Escreve(Linha("acr\xE9scimo item " + Numero(3, n), "+" + Dinheiro(acrescimo)));
+            AjusteItem(0xD0, n, acrescimo, "acr\xE9scimo", "+");
             (iss ? dia_.acrescimoIss : dia_.acrescimoIcms) += acrescimo;
             gt_ += acrescimo;
             dia_.vendaBruta += acrescimo;
@@ -493,11 +506,7 @@ void Maquina::Comprovante()
     Avanca(4, 40);
     NovoCoo();
     ++gnf_;
-    Bytes inicio = Inicio(0x85, agora_);
-    PoeBE(&inicio, 4, gnf_);
-    Poe(inicio);
-    Poe(Bytes{0x80});
-    LinhaDocumento("GNF:" + Numero(6, gnf_) + " COO:" + Numero(6, coo_));
+    AbreComContador(0x85, gnf_, "GNF");
     Escreve(Centro("COMPROVANTE N\xC3O-FISCAL"));
     unsigned itens = r_.Entre(1, 2);
     uint64_t total = 0;
