@@ -1,12 +1,7 @@
-# Installing the bindings' sources, and the Debian package: "cpack -G DEB" in
-# a build directory packages whatever the build installs (library with its
-# SONAME link, tools, emulator, header, talvor.pc, CMake package, manual
-# pages, bindings) under /usr, with the dependencies dpkg-shlibdeps finds.
-
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/bindings/ DESTINATION ${CMAKE_INSTALL_DATADIR}/talvor
-  PATTERN __pycache__ EXCLUDE
-  PATTERN "*.egg-info" EXCLUDE
-  PATTERN build EXCLUDE)
+# The Debian package: "cpack -G DEB" in a build directory packages whatever
+# the build installs (library with its SONAME link, tools, emulator, header,
+# talvor.pc, CMake package, manual pages, bindings) under /usr, with the
+# dependencies dpkg-shlibdeps finds.
 
 set(TALVOR_MANTENEDOR "Equipe talvor <talvor@localhost>" CACHE STRING
   "Maintainer written into the Debian package")

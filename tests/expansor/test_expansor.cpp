@@ -752,7 +752,7 @@ TEST_F(Expansor, CorruptStreamsNeverOverrun)
     }
 }
 
-#if !defined(_WIN32)
+#if !defined(_WIN32) && defined(TALVOR_CLI_PATH)
 TEST_F(Expansor, CommandLineTool)
 {
     OpcoesCompressor o;

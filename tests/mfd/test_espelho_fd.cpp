@@ -252,6 +252,7 @@ TEST_F(EspelhoFD, ExportResults)
               L("LINHA", 33) + "BAD TAG FOUND IN EJ FILE \r\n");
 }
 
+#ifdef TALVOR_CLI_PATH
 TEST_F(EspelhoFD, CommandLine)
 {
     std::string saida;
@@ -261,5 +262,6 @@ TEST_F(EspelhoFD, CommandLine)
     EXPECT_EQ(Executa(std::string("\"") + TALVOR_CLI_PATH + "\" gera-espelhos nada.MFD 2", &saida), 1);
     EXPECT_NE(saida.find("GeraEspelhos: resultado 1"), std::string::npos);
 }
+#endif
 
 }  // namespace

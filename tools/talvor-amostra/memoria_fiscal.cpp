@@ -11,6 +11,19 @@ void Quando(Bytes *r, const Momento &m)
     PoeBE(r->data() + 2, 2, m.Hora());
 }
 
+// Record n of a list at base, of tamanho bytes: date and time, the reduction
+// counter, a text of largura bytes at posicao, then the seconds.
+void GravaTextoDatado(ImagemMF *mf, unsigned base, unsigned tamanho, unsigned n, const Momento &m,
+                      unsigned crz, unsigned posicao, unsigned largura, const char *texto)
+{
+    Bytes r(tamanho, 0x00);
+    Quando(&r, m);
+    PoeBE(&r[4], 2, crz);
+    PoeTexto(&r[posicao], largura, texto);
+    r[posicao + largura] = m.dh.segundo;
+    mf->GravaLista(base + tamanho * (n - 1), r);
+}
+
 }  // namespace
 
 void GravaCabecalhoMF(ImagemMF *mf)
@@ -67,22 +80,12 @@ void GravaUsuario(ImagemMF *mf, unsigned slot, const Usuario &u)
 
 void GravaCodificacaoGT(ImagemMF *mf, unsigned n, const Momento &m, unsigned crz, const char *letras)
 {
-    Bytes r(24, 0x00);
-    Quando(&r, m);
-    PoeBE(&r[4], 2, crz);
-    PoeTexto(&r[6], 10, letras);
-    r[16] = m.dh.segundo;
-    mf->GravaLista(3928 + 24 * (n - 1), r);
+    GravaTextoDatado(mf, 3928, 24, n, m, crz, 6, 10, letras);
 }
 
 void GravaSimboloMoeda(ImagemMF *mf, unsigned n, const Momento &m, unsigned crz, const char *simbolo)
 {
-    Bytes r(56, 0x00);
-    Quando(&r, m);
-    PoeBE(&r[4], 2, crz);
-    PoeTexto(&r[46], 4, simbolo);
-    r[50] = m.dh.segundo;
-    mf->GravaLista(4248 + 56 * (n - 1), r);
+    GravaTextoDatado(mf, 4248, 56, n, m, crz, 46, 4, simbolo);
 }
 
 void GravaFitaDetalhe(ImagemMF *mf, unsigned n, const Momento &m, unsigned usuario, uint32_t cooInicial,

@@ -1,43 +1,45 @@
 // talvor gera-espelhos: the detail-tape mirror of a downloaded "MFD" file
 // or of a captured record stream, through the GeraEspelhos export.
-#include <cstring>
-
 #include "comandos.h"
 #include "talvor/ecf.h"
 
-static const char *Significado(int r)
+namespace {
+
+const Significado kSignificados[] = {
+    {0, "espelho gerado em \"Arquivos TXT Espelho/\""},
+    {1, "arquivo ilegível ou espelho não pôde ser criado"},
+    {3, "arquivo sem extensão"},
+    {5, "início depois do fim"},
+    {6, "assinatura não confere ou fluxo de registros danificado"},
+    {7, "tipo inválido"},
+    {96, "data com caractere inválido"},
+    {103, "data inexistente"},
+};
+
+// The first fault of arquivo, tipo, inicio and fim; null when none.
+const char *Falta(int argc, char **argv)
 {
-    switch (r) {
-    case 0: return "espelho gerado em \"Arquivos TXT Espelho/\"";
-    case 1: return "arquivo ilegível ou espelho não pôde ser criado";
-    case 3: return "arquivo sem extensão";
-    case 5: return "início depois do fim";
-    case 6: return "assinatura não confere ou fluxo de registros danificado";
-    case 7: return "tipo inválido";
-    case 96: return "data com caractere inválido";
-    case 103: return "data inexistente";
-    default: return "falha";
-    }
+    if (argc != 2 && argc != 4)
+        return "informe arquivo e tipo, e inicio e fim para os tipos 0 e 1";
+    const char *tipo = argv[1];
+    if (!UmEntre(tipo, '0', '2'))
+        return "tipo deve ser 0 (datas), 1 (COO) ou 2 (tudo)";
+    if (argc == 2 && tipo[0] != '2')
+        return "os tipos 0 e 1 pedem inicio e fim";
+    if (argc == 4 && tipo[0] == '2')
+        return "o tipo 2 não leva inicio e fim";
+    if (tipo[0] == '0' && (!SoDigitos(argv[2], 8, 8) || !SoDigitos(argv[3], 8, 8)))
+        return "inicio e fim do tipo 0 são datas DDMMAAAA (8 dígitos)";
+    if (tipo[0] == '1' && (!SoDigitos(argv[2], 1, 9) || !SoDigitos(argv[3], 1, 9)))
+        return "inicio e fim do tipo 1 são números de COO";
+    return nullptr;
 }
+
+}  // namespace
 
 int CmdGeraEspelhos(int argc, char **argv)
 {
-    const Subcomando &s = Comando("gera-espelhos");
-    if (argc != 2 && argc != 4)
-        return ErroDeUso(s, "informe arquivo e tipo, e inicio e fim para os tipos 0 e 1");
-    const char *tipo = argv[1];
-    if (std::strlen(tipo) != 1 || tipo[0] < '0' || tipo[0] > '2')
-        return ErroDeUso(s, "tipo deve ser 0 (datas), 1 (COO) ou 2 (tudo)");
-    if (argc == 2 && tipo[0] != '2')
-        return ErroDeUso(s, "os tipos 0 e 1 pedem inicio e fim");
-    if (argc == 4 && tipo[0] == '2')
-        return ErroDeUso(s, "o tipo 2 não leva inicio e fim");
-    const char *inicio = argc == 4 ? argv[2] : "";
-    const char *fim = argc == 4 ? argv[3] : "";
-    if (tipo[0] == '0' && (!SoDigitos(inicio, 8, 8) || !SoDigitos(fim, 8, 8)))
-        return ErroDeUso(s, "inicio e fim do tipo 0 são datas DDMMAAAA (8 dígitos)");
-    if (tipo[0] == '1' && (!SoDigitos(inicio, 1, 9) || !SoDigitos(fim, 1, 9)))
-        return ErroDeUso(s, "inicio e fim do tipo 1 são números de COO");
-    int r = GeraEspelhos(argv[0], tipo, inicio, fim);
-    return InformaResultado("GeraEspelhos", r, Significado(r));
+    return ExecutaExportacao("gera-espelhos", Falta(argc, argv), "GeraEspelhos", kSignificados, [&] {
+        return GeraEspelhos(argv[0], argv[1], argc == 4 ? argv[2] : "", argc == 4 ? argv[3] : "");
+    });
 }

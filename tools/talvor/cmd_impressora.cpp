@@ -22,18 +22,14 @@
 
 namespace {
 
-const char *SignificadoOpen(int r)
-{
-    switch (r) {
-    case 0: return "conectado";
-    case 1: return "a porta não pôde ser aberta";
-    case 2: return "o enlace com a impressora não foi estabelecido";
-    case 3: return "já conectado, ou a autenticação com a impressora falhou";
-    case 4: return "modelo não aceito";
-    case 5: return "sem memória";
-    default: return "falha";
-    }
-}
+const Significado kSignificadosOpen[] = {
+    {0, "conectado"},
+    {1, "a porta não pôde ser aberta"},
+    {2, "o enlace com a impressora não foi estabelecido"},
+    {3, "já conectado, ou a autenticação com a impressora falhou"},
+    {4, "modelo não aceito"},
+    {5, "sem memória"},
+};
 
 // The meaning of an operation's result, as the export documents it.
 const char *SignificadoOperacao(const char *exportacao, int r)
@@ -92,6 +88,8 @@ struct Argumentos {
     size_t size() const { return n; }
     bool empty() const { return n == 0; }
     const char *operator[](unsigned i) const { return p[i]; }
+    // The i-th positional argument, "" when there are fewer.
+    const char *Ou(unsigned i) const { return i < n ? p[i] : ""; }
 };
 
 // false with *erro set (usage printed) when an option is unknown or lacks
@@ -147,7 +145,7 @@ int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F
 {
     int r = Open(a.porta, a.modelo);
     if (r != 0) {
-        InformaResultado("Open", r, SignificadoOpen(r));
+        InformaResultado("Open", r, Significa(kSignificadosOpen, r));
         Close();
         return 1;
     }
@@ -161,119 +159,116 @@ int ComImpressora(const Argumentos &a, const char *exportacao, bool progresso, F
     return InformaResultado(exportacao, r, SignificadoOperacao(exportacao, r));
 }
 
+// A printer subcommand: its arguments read, then checked by falta (the
+// first fault, null when none); a download (pasta, the folder it writes
+// into, not null) checks that folder and shows its progress; then the
+// operation runs on the opened printer.
+template <typename F>
+int ExecutaImpressora(const char *nome, int argc, char **argv,
+                      const char *(*falta)(const Argumentos &), const char *pasta,
+                      const char *exportacao, F operacao)
+{
+    Argumentos a;
+    int erro = 0;
+    if (!LeArgumentos(nome, argc, argv, &a, &erro))
+        return erro;
+    if (const char *f = falta(a))
+        return ErroDeUso(*a.s, f);
+    if (pasta != nullptr && !PastaExiste(nome, pasta))
+        return 1;
+    return ComImpressora(a, exportacao, pasta != nullptr, [&] { return operacao(a); });
+}
+
+const char *SemArgumentos(const Argumentos &p)
+{
+    return p.empty() ? nullptr : "argumentos demais";
+}
+
+const char *FaltaDownload(const Argumentos &p)
+{
+    if (p.size() != 2 && p.size() != 4)
+        return "informe tipo e parametro, e inicio e fim salvo para o parametro 3";
+    if (!UmEntre(p[0], '0', '2'))
+        return "tipo deve ser 0 (memória fiscal), 1 (fita detalhe) ou 2 (ambas)";
+    if (!UmEntre(p[1], '0', '3'))
+        return "parametro deve ser 0 (datas), 1 (16 bits), 2 (32 bits) ou 3 (tudo)";
+    if (p.size() == 2 && p[1][0] != '3')
+        return "os parametros 0, 1 e 2 pedem inicio e fim";
+    if (p.size() == 4 && p[1][0] == '3')
+        return "o parametro 3 não leva inicio e fim";
+    if (p.size() == 4 && p[1][0] == '0' && (!SoDigitos(p[2], 8, 8) || !SoDigitos(p[3], 8, 8)))
+        return "inicio e fim do parametro 0 são datas DDMMAAAA (8 dígitos)";
+    if (p.size() == 4 && p[1][0] != '0' && (!SoDigitos(p[2], 1, 10) || !SoDigitos(p[3], 1, 10)))
+        return "inicio e fim dos parametros 1 e 2 são números";
+    return nullptr;
+}
+
+const char *FaltaLeituraMemoriaFiscal(const Argumentos &p)
+{
+    if (p.size() != 3)
+        return "informe tipo, inicio e fim";
+    char t = p[0][0];
+    size_t largura = (t == 'C' || t == 'c') ? 4 : (t == 'D' || t == 'd') ? 8 : 0;
+    if (std::strlen(p[0]) != 1 || largura == 0)
+        return "tipo deve ser C, c (reduções) ou D, d (datas)";
+    if (!SoDigitos(p[1], largura, largura) || !SoDigitos(p[2], largura, largura))
+        return "inicio e fim têm 4 dígitos (C, c) ou 8 (D, d)";
+    return nullptr;
+}
+
+const char *FaltaFitaDetalhe(const Argumentos &p)
+{
+    if (p.empty() || !UmEntre(p[0], '0', '2'))
+        return "tipo deve ser 0 (tudo), 1 (COO) ou 2 (datas)";
+    size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
+    if (largura == 0 && p.size() != 1)
+        return "o tipo 0 não leva inicio e fim";
+    if (largura != 0 && (p.size() != 3 || !SoDigitos(p[1], largura, largura) ||
+                         !SoDigitos(p[2], largura, largura)))
+        return "inicio e fim têm 6 dígitos (tipo 1) ou 8 (tipo 2)";
+    return nullptr;
+}
+
 }  // namespace
 
 int CmdLeBinarioMF(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("le-binario-mf", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (!p.empty())
-        return ErroDeUso(s, "argumentos demais");
-    if (!PastaExiste("le-binario-mf", "Arquivos MF/"))
-        return 1;
-    return ComImpressora(a, "LeBinarioMF", true, [] { return LeBinarioMF(); });
+    return ExecutaImpressora("le-binario-mf", argc, argv, SemArgumentos, "Arquivos MF/",
+                             "LeBinarioMF", [](const Argumentos &) { return LeBinarioMF(); });
 }
 
 int CmdLeSoftwareBasico(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("le-software-basico", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (!p.empty())
-        return ErroDeUso(s, "argumentos demais");
-    if (!PastaExiste("le-software-basico", "Arquivos SB/"))
-        return 1;
-    return ComImpressora(a, "LeSoftwareBasico", true, [] { return LeSoftwareBasico(); });
+    return ExecutaImpressora("le-software-basico", argc, argv, SemArgumentos, "Arquivos SB/",
+                             "LeSoftwareBasico", [](const Argumentos &) { return LeSoftwareBasico(); });
 }
 
 int CmdDownloadMemorias(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("download-memorias", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (p.size() != 2 && p.size() != 4)
-        return ErroDeUso(s, "informe tipo e parametro, e inicio e fim salvo para o parametro 3");
-    if (std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
-        return ErroDeUso(s, "tipo deve ser 0 (memória fiscal), 1 (fita detalhe) ou 2 (ambas)");
-    if (std::strlen(p[1]) != 1 || p[1][0] < '0' || p[1][0] > '3')
-        return ErroDeUso(s, "parametro deve ser 0 (datas), 1 (16 bits), 2 (32 bits) ou 3 (tudo)");
-    if (p.size() == 2 && p[1][0] != '3')
-        return ErroDeUso(s, "os parametros 0, 1 e 2 pedem inicio e fim");
-    if (p.size() == 4 && p[1][0] == '3')
-        return ErroDeUso(s, "o parametro 3 não leva inicio e fim");
-    if (p.size() == 4 && p[1][0] == '0' && (!SoDigitos(p[2], 8, 8) || !SoDigitos(p[3], 8, 8)))
-        return ErroDeUso(s, "inicio e fim do parametro 0 são datas DDMMAAAA (8 dígitos)");
-    if (p.size() == 4 && p[1][0] != '0' && (!SoDigitos(p[2], 1, 10) || !SoDigitos(p[3], 1, 10)))
-        return ErroDeUso(s, "inicio e fim dos parametros 1 e 2 são números");
-    const char *inicio = p.size() == 4 ? p[2] : "";
-    const char *fim = p.size() == 4 ? p[3] : "";
-    if (!PastaExiste("download-memorias", DIR_BINARIOS))
-        return 1;
-    return ComImpressora(a, "DownloadMemorias", true,
-                         [&] { return DownloadMemorias(p[0], p[1], inicio, fim); });
+    return ExecutaImpressora("download-memorias", argc, argv, FaltaDownload, DIR_BINARIOS,
+                             "DownloadMemorias", [](const Argumentos &p) {
+                                 return DownloadMemorias(p[0], p[1], p.Ou(2), p.Ou(3));
+                             });
 }
 
 int CmdImprimeLeituraX(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("imprime-leitura-x", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (!p.empty())
-        return ErroDeUso(s, "argumentos demais");
-    return ComImpressora(a, "ImprimeLeituraX", false, [] { return ImprimeLeituraX(); });
+    return ExecutaImpressora("imprime-leitura-x", argc, argv, SemArgumentos, nullptr,
+                             "ImprimeLeituraX", [](const Argumentos &) { return ImprimeLeituraX(); });
 }
 
 int CmdImprimeLeituraMemoriaFiscal(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("imprime-leitura-memoria-fiscal", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (p.size() != 3)
-        return ErroDeUso(s, "informe tipo, inicio e fim");
-    char t = p[0][0];
-    size_t largura = (t == 'C' || t == 'c') ? 4 : (t == 'D' || t == 'd') ? 8 : 0;
-    if (std::strlen(p[0]) != 1 || largura == 0)
-        return ErroDeUso(s, "tipo deve ser C, c (reduções) ou D, d (datas)");
-    if (!SoDigitos(p[1], largura, largura) || !SoDigitos(p[2], largura, largura))
-        return ErroDeUso(s, "inicio e fim têm 4 dígitos (C, c) ou 8 (D, d)");
-    return ComImpressora(a, "ImprimeLeituraMemoriaFiscal", false,
-                         [&] { return ImprimeLeituraMemoriaFiscal(p[0], p[1], p[2]); });
+    return ExecutaImpressora("imprime-leitura-memoria-fiscal", argc, argv, FaltaLeituraMemoriaFiscal,
+                             nullptr, "ImprimeLeituraMemoriaFiscal", [](const Argumentos &p) {
+                                 return ImprimeLeituraMemoriaFiscal(p[0], p[1], p[2]);
+                             });
 }
 
 int CmdImprimeFitaDetalhe(int argc, char **argv)
 {
-    Argumentos a;
-    int erro = 0;
-    if (!LeArgumentos("imprime-fita-detalhe", argc, argv, &a, &erro))
-        return erro;
-    const Subcomando &s = *a.s;
-    const Argumentos &p = a;
-    if (p.empty() || std::strlen(p[0]) != 1 || p[0][0] < '0' || p[0][0] > '2')
-        return ErroDeUso(s, "tipo deve ser 0 (tudo), 1 (COO) ou 2 (datas)");
-    size_t largura = p[0][0] == '1' ? 6 : p[0][0] == '2' ? 8 : 0;
-    if (largura == 0 && p.size() != 1)
-        return ErroDeUso(s, "o tipo 0 não leva inicio e fim");
-    if (largura != 0 && (p.size() != 3 || !SoDigitos(p[1], largura, largura) ||
-                         !SoDigitos(p[2], largura, largura)))
-        return ErroDeUso(s, "inicio e fim têm 6 dígitos (tipo 1) ou 8 (tipo 2)");
-    const char *inicio = p.size() == 3 ? p[1] : "";
-    const char *fim = p.size() == 3 ? p[2] : "";
-    return ComImpressora(a, "ImprimeFitaDetalhe", false,
-                         [&] { return ImprimeFitaDetalhe(p[0], inicio, fim); });
+    return ExecutaImpressora("imprime-fita-detalhe", argc, argv, FaltaFitaDetalhe, nullptr,
+                             "ImprimeFitaDetalhe", [](const Argumentos &p) {
+                                 return ImprimeFitaDetalhe(p[0], p.Ou(1), p.Ou(2));
+                             });
 }

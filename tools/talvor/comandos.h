@@ -21,8 +21,36 @@ const Subcomando &Comando(const char *nome);
 int ErroDeUso(const Subcomando &s, const char *mensagem);
 // True when the text is minimo to maximo decimal digits and nothing else.
 bool SoDigitos(const char *texto, size_t minimo, size_t maximo);
+// True when the text is one character, from primeiro to ultimo ('0' to '2').
+bool UmEntre(const char *texto, char primeiro, char ultimo);
 // Prints an export's result with its meaning; returns 0 only for 0.
 int InformaResultado(const char *exportacao, int resultado, const char *significado);
+
+// A result of an export and what it means, as the export documents it.
+struct Significado {
+    int resultado;
+    const char *texto;
+};
+// The meaning of the result in the table; "falha" when the table lacks it.
+const char *Significa(const Significado *tabela, size_t n, int resultado);
+template <size_t N>
+const char *Significa(const Significado (&tabela)[N], int resultado)
+{
+    return Significa(tabela, N, resultado);
+}
+
+// The end of a subcommand that runs one export: falta, the first fault found
+// in its arguments, is a usage error; without one the export runs and its
+// result is printed with its meaning.
+template <size_t N, typename F>
+int ExecutaExportacao(const char *subcomando, const char *falta, const char *exportacao,
+                      const Significado (&significados)[N], F chamada)
+{
+    if (falta != nullptr)
+        return ErroDeUso(Comando(subcomando), falta);
+    int r = chamada();
+    return InformaResultado(exportacao, r, Significa(significados, r));
+}
 
 int CmdAssinar(int argc, char **argv);
 int CmdVerificar(int argc, char **argv);

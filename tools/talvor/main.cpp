@@ -212,6 +212,20 @@ bool SoDigitos(const char *texto, size_t minimo, size_t maximo)
     return true;
 }
 
+bool UmEntre(const char *texto, char primeiro, char ultimo)
+{
+    return texto[0] >= primeiro && texto[0] <= ultimo && texto[1] == '\0';
+}
+
+const char *Significa(const Significado *tabela, size_t n, int resultado)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (tabela[i].resultado == resultado)
+            return tabela[i].texto;
+    }
+    return "falha";
+}
+
 int InformaResultado(const char *exportacao, int resultado, const char *significado)
 {
     std::printf("%s: resultado %d (%s)\n", exportacao, resultado, significado);
