@@ -32,6 +32,13 @@ struct ReducaoMF {
     uint64_t naoTributados[12] = {};   // F1 F2 I1 I2 N1 N2 FS1 FS2 IS1 IS2 NS1 NS2
     uint64_t ct = 0, cs = 0, co = 0, dt = 0, ds = 0, dO = 0, at = 0, as = 0, ao = 0, on = 0;
     uint8_t indicador = 0;
+    // Partial total i and the rate it is kept under.
+    ReducaoMF &Parcial(unsigned i, uint64_t valor, uint8_t aliquota)
+    {
+        parciais[i] = valor;
+        aliquotas[i] = aliquota;
+        return *this;
+    }
 };
 
 class ConstrutorMF {
