@@ -150,36 +150,25 @@ TEST_F(CanalHidTeste, AnswersInInputAndFeatureReports)
     EXPECT_TRUE(falso_.RecursosPedidos().empty());
     EXPECT_EQ(Recebe(&resposta), 2);
 
-    // L = 100: feature report 0.
-    std::string p98 = Payload(98, 0x20);
-    p98[8] = 0x40;   // more follows
-    falso_.DefineRecurso(d, 0, Relatorio(0, p98, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 100));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 1);
-    EXPECT_EQ(resposta, p98);
-    ASSERT_EQ(falso_.RecursosPedidos().size(), 1u);
-    EXPECT_EQ(falso_.RecursosPedidos()[0], 0);
-
-    // L = 300: feature report 1.
-    std::string p298 = Payload(298, 0x30);
-    p298[8] = 0x04;
-    falso_.DefineRecurso(d, 1, Relatorio(1, p298, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 300));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p298);
-    ASSERT_EQ(falso_.RecursosPedidos().size(), 2u);
-    EXPECT_EQ(falso_.RecursosPedidos()[1], 1);
-
-    // The longest answer the caller's buffer holds: 2043 bytes.
-    std::string p2043 = Payload(2043, 0x40);
-    p2043[8] = 0;
-    falso_.DefineRecurso(d, 1, Relatorio(1, p2043, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 2045));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p2043);
+    // Longer answers come in a feature report: 0 up to L = 255, 1 beyond.
+    // Byte 8 of the answer holds the flags; 0x40 says more follows.
+    const struct { size_t n; uint8_t semente, flags; int recurso, resultado; } longas[] = {
+        {98, 0x20, 0x40, 0, 1},     // L = 100
+        {298, 0x30, 0x04, 1, 0},    // L = 300
+        {2043, 0x40, 0, 1, 0},      // the longest answer the caller's buffer holds
+    };
+    for (const auto &l : longas) {
+        SCOPED_TRACE(l.n);
+        std::string p = Payload(l.n, l.semente);
+        p[8] = static_cast<char>(l.flags);
+        falso_.DefineRecurso(d, l.recurso, Relatorio(static_cast<uint8_t>(l.recurso), p, 2046));
+        falso_.Envia(d, Relatorio(0, "", 64, static_cast<int>(l.n + 2)));
+        falso_.AguardaOcioso();
+        EXPECT_EQ(Recebe(&resposta), l.resultado);
+        EXPECT_EQ(resposta, p);
+        ASSERT_EQ(falso_.RecursosPedidos().size(), static_cast<size_t>(&l - longas + 1));
+        EXPECT_EQ(falso_.RecursosPedidos().back(), l.recurso);
+    }
 }
 
 TEST_F(CanalHidTeste, MalformedAnswersAreRefused)
