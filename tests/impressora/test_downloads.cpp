@@ -5,6 +5,7 @@
 // disappears, block answers too long, a failed first block, no directory).
 #if !defined(_WIN32)
 
+#include "common/relogio_nomes.h"
 #include "comum_impressora.h"
 #include "platform/plataforma.h"
 
@@ -180,13 +181,14 @@ TEST_F(Downloads, DetailTapeSelection)
         {"1", "2", "9", 1, 2, 9, fita.registrosB + fita.registrosC + fita.registrosAtual},
     };
     ASSERT_EQ(Conecta({"--fita", "fita"}), 0);
+    RelogioDeNomes relogio;
     for (const Caso &c : casos) {
         for (const std::string &n : ListaDiretorio(DIR_BINARIOS))
             RemoveArquivo((std::string(DIR_BINARIOS) + n).c_str());
         EXPECT_EQ(DownloadMemorias("1", c.parametro, c.inicio, c.fim), ResultadoEsperado(5))
             << c.parametro << " " << c.inicio;
         ConfereDownload(UnicoArquivo(DIR_BINARIOS), Registro29(c.tipo, c.s, c.e) + c.esperado);
-        DormeMs(1000);   // a new name for the next file
+        relogio.Avanca();   // a new name for the next file
     }
 }
 

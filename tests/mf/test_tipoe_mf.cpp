@@ -129,31 +129,7 @@ std::vector<std::string> Inicio(const std::vector<ReducaoMF> &z, const std::stri
 // time (14 characters of \x01) are checked for form; the file is signed.
 void ComparaRegistros(const std::string &real, const std::vector<std::string> &esperado)
 {
-    ASSERT_GE(real.size(), 259u);
-    EXPECT_EQ(real.substr(real.size() - 259, 3), "EAD");
-    GravaArquivo("conferencia.tmp", real);
-    FILE *f = std::fopen("conferencia.tmp", "rb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(VerificaAssinaturaFinal(f, real.size()), 0);
-    std::fclose(f);
-    std::string corpo = real.substr(0, real.size() - 259);
-    std::vector<std::string> linhas;
-    for (size_t p = 0; p < corpo.size();) {
-        size_t q = corpo.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos);
-        linhas.push_back(corpo.substr(p, q - p));
-        p = q + 2;
-    }
-    for (size_t i = 0; i < linhas.size() && i < esperado.size(); ++i) {
-        std::string e = esperado[i];
-        size_t a = e.find(std::string(14, '\x01'));
-        if (a != std::string::npos && linhas[i].size() >= a + 14) {
-            EXPECT_TRUE(TemForma(linhas[i].substr(a, 14), "99999999999999")) << linhas[i];
-            e.replace(a, 14, linhas[i].substr(a, 14));
-        }
-        EXPECT_EQ(linhas[i], e) << "record " << i + 1;
-    }
-    EXPECT_EQ(linhas.size(), esperado.size());
+    ComparaLinhas(real, esperado, true, std::string(14, '\x01'), "99999999999999");
 }
 
 class TipoEMF : public DiretorioTemporario {};
@@ -412,13 +388,7 @@ TEST_F(TipoEMF, CombinedThroughTheExport)
     std::string texto = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
     ASSERT_GT(texto.size(), 259u);
     EXPECT_EQ(texto.find("EAD"), texto.size() - 259);
-    std::vector<std::string> linhas;
-    for (size_t p = 0; p < texto.size() - 259;) {
-        size_t q = texto.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos);
-        linhas.push_back(texto.substr(p, q - p));
-        p = q + 2;
-    }
+    const std::vector<std::string> linhas = Linhas(texto.substr(0, texto.size() - 259));
     std::vector<std::string> e = Inicio(z, "042", "TDM");
     ASSERT_GT(linhas.size(), e.size() + 2);
     EXPECT_EQ(linhas[0], e[0]);

@@ -17,15 +17,6 @@ namespace {
 
 const DataFD kDia = {15, 3, 2007, 14, 25, 1};
 
-std::vector<std::string> Linhas(const std::string &texto)
-{
-    std::vector<std::string> linhas;
-    size_t inicio = 0;
-    for (size_t p; (p = texto.find("\r\n", inicio)) != std::string::npos; inicio = p + 2)
-        linhas.push_back(texto.substr(inicio, p - inicio));
-    return linhas;
-}
-
 class TipoECombinado : public DiretorioTemporario {};
 
 TEST_F(TipoECombinado, DetailTapeRecordsFollowTheFiscalMemoryInOneSignedFile)

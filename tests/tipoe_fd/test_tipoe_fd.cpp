@@ -338,10 +338,8 @@ TEST_F(TipoEFD, PercentagesCancellationsAndBuyerOfItsOwnDocument)
     e19.Em(46, "000201").Em(52, "000008").Em(58, "20070315").Em(66, Zeros(250, 14))
         .Em(80, Zeros(0, 13)).Em(93, "V").Em(94, Zeros(0, 13)).Em(107, "V")
         .Em(108, Zeros(250, 14)).Em(122, "N").Em(123, Zeros(0, 13)).Em(177, Zeros(0, 14));
-    std::vector<std::string> linhas;
-    std::string t = texto;
-    for (size_t p; (p = t.find("\r\n")) != std::string::npos; t = t.substr(p + 2))
-        linhas.push_back(t.substr(0, p));
+    std::string resto;
+    const std::vector<std::string> linhas = Linhas(texto, &resto);
     ASSERT_EQ(linhas.size(), 9u);
     EXPECT_EQ(linhas[2], a.s);
     EXPECT_EQ(linhas[3], b.s);
@@ -414,8 +412,7 @@ TEST_F(TipoEFD, MemoryBudgetGivesTheSameFileAndFailsWhole)
 
     // The whole generator over a signed input: a temporary file that fails
     // half-way, or cannot be made, gives an error and no output file.
-    if (!AssinaturaDisponivel())
-        GTEST_SKIP() << "signing not available in this build";
+    ASSERT_TRUE(AssinaturaDisponivel());
     ASSERT_TRUE(GravaComAssinatura("fita.MFD", fluxo));
     for (unsigned falha : {1u, 500u}) {
         FalhaDespejoFD(falha);
@@ -442,8 +439,7 @@ TEST_F(TipoEFD, MemoryBudgetGivesTheSameFileAndFailsWhole)
 // that fails makes the conversion fail with nothing kept behind.
 TEST_F(TipoEFD, CombinedFileWithinTheBudget)
 {
-    if (!AssinaturaDisponivel())
-        GTEST_SKIP() << "signing not available in this build";
+    ASSERT_TRUE(AssinaturaDisponivel());
     CriaDiretoriosSaida();
     ConstrutorMF mf;
     mf.Cabecalho(kSerie, "TALVOR", kModelo, "ECF-IF");
@@ -679,8 +675,7 @@ TEST_F(TipoEFD, ExportResults)
     EXPECT_EQ(GeraRegistrosTipoE("", "nao-existe.MFD", "1"), 3);
     EXPECT_EQ(GeraRegistrosTipoE("", "nao-existe.RZ", "3"), 1);
     EXPECT_EQ(GeraRegistrosTipoE("", "", "9"), 0);
-    if (!AssinaturaDisponivel())
-        GTEST_SKIP() << "signing not available in this build";
+    ASSERT_TRUE(AssinaturaDisponivel());
     ConstrutorFD c;
     Identificacao(c);
     c.InicioLeituraX(kDia1, 7).FimDocumento(0xA4, kDia1);
