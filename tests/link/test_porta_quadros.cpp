@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -46,15 +46,21 @@ protected:
     {
         ASSERT_EQ(write(pty_.mestre, s.data(), s.size()), static_cast<ssize_t>(s.size()));
     }
-    // Collects what the host writes, in a thread, while the engine runs.
+    // Collects what the host writes, in a thread, while the engine runs;
+    // a byte down the parar_ pipe ends it.
     void IniciaLeitor()
     {
-        parar_ = false;
+        ASSERT_EQ(pipe(parar_), 0);
         leitor_ = std::thread([this] {
             char buf[4096];
-            while (!parar_) {
-                struct pollfd p {pty_.mestre, POLLIN, 0};
-                if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+            for (;;) {
+                struct pollfd p[2] = {{pty_.mestre, POLLIN, 0}, {parar_[0], POLLIN, 0}};
+                const int r = poll(p, 2, -1);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r < 0 || p[1].revents != 0)
+                    return;
+                if (p[0].revents & POLLIN) {
                     ssize_t n = read(pty_.mestre, buf, sizeof buf);
                     if (n > 0)
                         enviados_.append(buf, static_cast<size_t>(n));
@@ -68,8 +74,10 @@ protected:
     {
         if (!leitor_.joinable())
             return;
-        parar_ = true;
+        ASSERT_EQ(write(parar_[1], "", 1), 1);
         leitor_.join();
+        close(parar_[0]);
+        close(parar_[1]);
         char buf[4096];
         struct pollfd p {pty_.mestre, POLLIN, 0};
         while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
@@ -81,7 +89,7 @@ protected:
     }
     TerminalTeste pty_;
     std::thread leitor_;
-    std::atomic<bool> parar_{false};
+    int parar_[2] = {-1, -1};
     std::string enviados_;
 };
 
