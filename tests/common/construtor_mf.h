@@ -90,6 +90,11 @@ private:
              simbolos_ = 0, fitas_ = 0, reinicios_ = 0, reducoes_ = 0;
 };
 
+// The fiscal memory of "TV0123456789" with one version, user 1 and
+// reducoes reductions: CRZ n has COO passoCoo * n and was issued at 23:00
+// on day primeiroDia + n - 1 of March 2007.
+ConstrutorMF MemoriaSimples(unsigned reducoes, uint32_t passoCoo, unsigned primeiroDia);
+
 // Big-endian bytes of a number.
 std::string BE(uint64_t valor, unsigned largura);
 // A text cut or padded with spaces to the width.

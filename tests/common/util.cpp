@@ -64,6 +64,13 @@ std::string UnicoArquivo(const std::string &dir)
     return nomes.empty() ? std::string() : dir + nomes[0];
 }
 
+std::string UnicoConteudo(const std::string &dir, const std::string &prefixo)
+{
+    const std::string caminho = UnicoArquivo(dir);
+    EXPECT_EQ(caminho.substr(dir.size(), prefixo.size()), prefixo);
+    return caminho.empty() ? std::string() : LeArquivo(caminho);
+}
+
 std::vector<std::string> Linhas(const std::string &texto, std::string *resto)
 {
     std::vector<std::string> linhas;

@@ -18,6 +18,8 @@ std::vector<std::string> ListaDiretorio(const std::string &diretorio);
 // The only file of a directory, as dir + name (a failure when there is not
 // exactly one).
 std::string UnicoArquivo(const std::string &dir);
+// The content of that file, whose name must begin with prefixo.
+std::string UnicoConteudo(const std::string &dir, const std::string &prefixo = "");
 
 // The lines of a text, each ended by "\r\n", without their ends; what
 // follows the last end (a signature line) is left in *resto, or is a
