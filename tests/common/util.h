@@ -26,6 +26,19 @@ std::string UnicoConteudo(const std::string &dir, const std::string &prefixo = "
 // failure when resto is null.
 std::vector<std::string> Linhas(const std::string &texto, std::string *resto = nullptr);
 
+// A line of the given width with texts placed at their columns (a text
+// that reaches past the end lengthens it).
+struct Colunas {
+    std::string t;
+    explicit Colunas(size_t largura) : t(largura, ' ') {}
+    Colunas &em(size_t coluna, const std::string &texto)
+    {
+        t.replace(coluna, texto.size(), texto);
+        return *this;
+    }
+    std::string fim() const { return t + "\r\n"; }
+};
+
 // Bytes written as numbers.
 std::string Octetos(std::initializer_list<int> bytes);
 

@@ -73,6 +73,14 @@ protected:
         resposta->assign(reinterpret_cast<char *>(buf), n);
         return r;
     }
+    // Once the reader is idle, the answer is handed over whole.
+    void Entrega(const std::string &esperada)
+    {
+        falso_.AguardaOcioso();
+        std::string resposta;
+        EXPECT_EQ(Recebe(&resposta), 0);
+        EXPECT_EQ(resposta, esperada);
+    }
     BackendFalso falso_;
 };
 
@@ -144,9 +152,7 @@ TEST_F(CanalHidTeste, AnswersInInputAndFeatureReports)
     std::string p38 = Payload(38, 0x10);
     p38[8] = 0x00;
     falso_.Envia(d, Relatorio(0, p38, 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p38);
+    Entrega(p38);
     EXPECT_TRUE(falso_.RecursosPedidos().empty());
     EXPECT_EQ(Recebe(&resposta), 2);
 
@@ -193,14 +199,10 @@ TEST_F(CanalHidTeste, MalformedAnswersAreRefused)
     // The channel goes on: the next good answer is handed over.
     std::string p = Payload(5, 3);
     falso_.Envia(d, Relatorio(0, p, 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p);
+    Entrega(p);
     // Answers of two to eight bytes have no flags byte: never 1.
     falso_.Envia(d, Relatorio(0, "", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "");
+    Entrega("");
 }
 
 TEST_F(CanalHidTeste, OneAnswerAtATime)
@@ -208,13 +210,8 @@ TEST_F(CanalHidTeste, OneAnswerAtATime)
     size_t d = AbreImpressora();
     falso_.Envia(d, Relatorio(0, "um", 64));
     falso_.Envia(d, Relatorio(0, "dois", 64));
-    falso_.AguardaOcioso();
-    std::string resposta;
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "um");
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "dois");
+    Entrega("um");
+    Entrega("dois");
 }
 
 TEST_F(CanalHidTeste, UnplugAndReplugWithin2500ms)
@@ -235,9 +232,7 @@ TEST_F(CanalHidTeste, UnplugAndReplugWithin2500ms)
     EXPECT_EQ(HidSend(c, 3), 0);
     // A read is posted again on the device found anew.
     falso_.Envia(d, Relatorio(0, "ok", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "ok");
+    Entrega("ok");
     // While connected, time passing does not search again.
     unsigned aberturas = falso_.Dispositivo(d).aberturas;
     falso_.Avanca(10000);
@@ -272,9 +267,7 @@ TEST_F(CanalHidTeste, ReopenedChannelReadsAgain)
     EXPECT_EQ(HidOpen(), 0);
     falso_.AguardaOcioso();
     falso_.Envia(d, Relatorio(0, "de novo", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "de novo");
+    Entrega("de novo");
 }
 
 TEST_F(CanalHidTeste, OpenCom0WithoutPrinterGives1)
@@ -325,9 +318,7 @@ TEST_F(CanalHidTeste, AFailedReadIsPostedAgain)
     falso_.AguardaOcioso();
     EXPECT_EQ(Recebe(&resposta), 2);
     falso_.Avanca(100);
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "um");
+    Entrega("um");
     // ... or the one posted once the slot is emptied fails at once.
     falso_.Envia(d, Relatorio(0, "dois", 64));
     falso_.AguardaOcioso();
@@ -338,9 +329,7 @@ TEST_F(CanalHidTeste, AFailedReadIsPostedAgain)
     falso_.AguardaOcioso();
     EXPECT_EQ(Recebe(&resposta), 2);
     falso_.Avanca(100);
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "tres");
+    Entrega("tres");
 }
 
 TEST_F(CanalHidTeste, SilenceEndsWithNoAnswerButWorkKeepsTheWait)

@@ -11,17 +11,7 @@
 
 namespace {
 
-// A line of the given width with texts placed at their columns.
-struct Linha {
-    std::string t;
-    explicit Linha(size_t largura) : t(largura, ' ') {}
-    Linha &em(size_t coluna, const std::string &texto)
-    {
-        t.replace(coluna, texto.size(), texto);
-        return *this;
-    }
-    std::string fim() const { return t + "\r\n"; }
-};
+using Linha = Colunas;
 
 // "dd/mm/yyyy hh:ii:ss" and a space or "V", digits in their ranges.
 bool DataHoraValida(const std::string &t)

@@ -65,18 +65,22 @@ std::string D10(const DataMF &d)
     return DH(d).substr(0, 10);
 }
 
+// Three numbers in a format of three fields.
+static std::string Tres(const char *formato, unsigned a, unsigned b, unsigned c)
+{
+    char t[16];
+    std::snprintf(t, sizeof t, formato, a, b, c);
+    return t;
+}
+
 std::string AMD(const DataMF &d)
 {
-    char b[16];
-    std::snprintf(b, sizeof b, "%04u%02u%02u", d.ano, d.mes, d.dia);
-    return b;
+    return Tres("%04u%02u%02u", d.ano, d.mes, d.dia);
 }
 
 std::string HMS(const DataMF &d)
 {
-    char b[16];
-    std::snprintf(b, sizeof b, "%02u%02u%02u", d.hora, d.minuto, d.segundo);
-    return b;
+    return Tres("%02u%02u%02u", d.hora, d.minuto, d.segundo);
 }
 
 std::string Digitos14(const std::string &texto)
