@@ -132,7 +132,16 @@ void ComparaRegistros(const std::string &real, const std::vector<std::string> &e
     ComparaLinhas(real, esperado, true, std::string(14, '\x01'), "99999999999999");
 }
 
-class TipoEMF : public DiretorioTemporario {};
+class TipoEMF : public DiretorioTemporario {
+protected:
+    // The image of Imagem(), its reductions in *z, written signed to mf.bin:
+    // the file's bytes.
+    std::string GravaImagem(std::vector<ReducaoMF> *z)
+    {
+        Imagem(z).Grava("mf.bin");
+        return LeArquivo("mf.bin");
+    }
+};
 
 char *Texto(const std::string &s)
 {
@@ -181,10 +190,8 @@ TEST_F(TipoEMF, RangeOfTheDownloadAppliesToE12AndE13Only)
 TEST_F(TipoEMF, CombinedTakesE01AndE02FromTheQueueAndWritesTheRestAfter)
 {
     std::vector<ReducaoMF> z;
-    ConstrutorMF c = Imagem(&z);
     // Combined mode reads no signature: a changed byte does not matter.
-    c.Grava("mf.bin");
-    std::string mf = LeArquivo("mf.bin");
+    std::string mf = GravaImagem(&z);
     mf[1048576 + 29 + 10] ^= 1;
     GravaArquivo("mf.bin", mf);
     const std::string e01fd = "E01" + std::string(92, 'x') + "007" + std::string(68, 'y');
@@ -226,9 +233,7 @@ TEST_F(TipoEMF, OneUserOneVersionNoReductionsAndNulBytes)
 TEST_F(TipoEMF, SignatureAndResults)
 {
     std::vector<ReducaoMF> z;
-    ConstrutorMF c = Imagem(&z);
-    c.Grava("mf.bin");
-    std::string mf = LeArquivo("mf.bin");
+    const std::string mf = GravaImagem(&z);
     // A byte of the image changed after signing: 6, no output at all.
     std::string mudado = mf;
     mudado[ConstrutorMF::OffsetReducao(2) + 9] ^= 1;
@@ -236,7 +241,7 @@ TEST_F(TipoEMF, SignatureAndResults)
     EXPECT_EQ(GeraTipoEDaMF("mudado.bin", "tipoe.txt", nullptr, false), 6);
     EXPECT_FALSE(ExisteArquivo("tipoe.txt"));
     // No signature line after the parameter record: cannot be read.
-    GravaArquivo("sem.bin", c.Arquivo());
+    GravaArquivo("sem.bin", mf.substr(0, mf.size() - 259));
     EXPECT_EQ(GeraTipoEDaMF("sem.bin", "tipoe.txt", nullptr, false), 1);
     EXPECT_EQ(GeraTipoEDaMF("nao-existe.bin", "tipoe.txt", nullptr, false), 1);
     GravaArquivo("curto.bin", std::string(1048575, '\0'));
