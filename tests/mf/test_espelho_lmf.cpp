@@ -303,8 +303,8 @@ TEST_P(EspelhoLMFInteiro, WholeFile)
     ComparaTexto(Gera(c, k.tipo, k.faixa, k.inicio, k.fim), Esperado(k, z));
 }
 
-INSTANTIATE_TEST_SUITE_P(Casos, EspelhoLMFInteiro, ::testing::ValuesIn(kCasos),
-                         [](const ::testing::TestParamInfo<CasoLMF> &i) { return std::string(i.param.nome); });
+// Listed (and named in CTest) by the case's name.
+INSTANTIATE_TEST_SUITE_P(Casos, EspelhoLMFInteiro, ::testing::ValuesIn(kCasos));
 
 TEST_F(EspelhoLMF, ResultsOfTheExportAndOfBadArguments)
 {
