@@ -2,9 +2,9 @@
 // the detail-tape files joined after a parameter record and signed, and the
 // fiscal-memory image followed by its parameter record and signed.
 #include <map>
-#include <sstream>
 
 #include "amostra/amostra.h"
+#include "common/relogio_nomes.h"
 #include "common/util.h"
 #include "files/assinatura.h"
 #include "platform/plataforma.h"
@@ -32,25 +32,23 @@ protected:
     }
 };
 
-std::vector<std::string> Linhas(const std::string &texto)
+// The first three characters of each line of a type-E file or mirror,
+// counted (the signature line is no line).
+std::map<std::string, unsigned> Tipos(const std::string &texto)
 {
-    std::vector<std::string> r;
-    std::istringstream s(texto);
-    std::string l;
-    while (std::getline(s, l))
-        r.push_back(l);
-    return r;
+    std::map<std::string, unsigned> tipos;
+    std::string assinatura;
+    for (const std::string &l : Linhas(texto, &assinatura))
+        ++tipos[l.substr(0, 3)];
+    return tipos;
 }
 
 TEST_F(Conversores, RegistrosTipoEDaFitaDetalhe)
 {
     ASSERT_EQ(0, GeraRegistrosTipoE("", "TV0123_20250415_120000.MFD", "1"));
-    std::vector<std::string> saida = ListaDiretorio("Arquivos TXT Formatados");
-    ASSERT_EQ(1u, saida.size());
-    std::string texto = LeArquivo("Arquivos TXT Formatados/" + saida[0]);
-    std::map<std::string, unsigned> tipos;
-    for (const std::string &l : Linhas(texto))
-        ++tipos[l.substr(0, 3)];
+    const std::string texto = UnicoConteudo("Arquivos TXT Formatados/");
+    ASSERT_GT(texto.size(), 259u);
+    std::map<std::string, unsigned> tipos = Tipos(texto);
     EXPECT_EQ(1u, tipos["E01"]);
     EXPECT_EQ(1u, tipos["E02"]);
     EXPECT_GT(tipos["E14"], 800u);
@@ -82,8 +80,8 @@ std::map<std::string, unsigned> ConfereSaidas(const char *diretorio, unsigned ar
             continue;
         EXPECT_EQ(0, VerificaAssinaturaFinal(f, tamanho)) << caminho;
         std::fclose(f);
-        for (const std::string &l : Linhas(LeArquivo(caminho)))
-            ++tipos[l.substr(0, 3)];
+        for (const auto &t : Tipos(LeArquivo(caminho)))
+            tipos[t.first] += t.second;
     }
     return tipos;
 }
@@ -91,12 +89,13 @@ std::map<std::string, unsigned> ConfereSaidas(const char *diretorio, unsigned ar
 TEST_F(Conversores, EspelhosDaMemoriaFiscalEDaFita)
 {
     // Each call in a second of its own: names carry the time to the second.
+    RelogioDeNomes relogio;
     EXPECT_EQ(0, GeraEspelhoLMF("MFTV0123_20250415_120000.BIN", "0", "0", "01012024", "31122025"));
-    DormeMs(1100);
+    relogio.Avanca();
     EXPECT_EQ(0, GeraEspelhoLMF("MFTV0123_20250415_120000.BIN", "1", "1", "1", "400"));
-    DormeMs(1100);
+    relogio.Avanca();
     EXPECT_EQ(0, GeraEspelhos("TV0123_20250415_120000.MFD", "0", "01032025", "31032025"));
-    DormeMs(1100);
+    relogio.Avanca();
     EXPECT_EQ(0, GeraEspelhos("TV0123_20250415_120000.MFD", "2", "", ""));
     ConfereSaidas("Arquivos TXT Espelho", 4);
     for (const std::string &n : ListaDiretorio("Arquivos TXT Espelho")) {
@@ -111,8 +110,9 @@ TEST_F(Conversores, EspelhosDaMemoriaFiscalEDaFita)
 
 TEST_F(Conversores, RegistrosTipoEDaMemoriaFiscalECombinados)
 {
+    RelogioDeNomes relogio;
     EXPECT_EQ(0, GeraRegistrosTipoE("MFTV0123_20250415_120000.BIN", "", "0"));
-    DormeMs(1100);
+    relogio.Avanca();
     EXPECT_EQ(0, GeraRegistrosTipoE("MFTV0123_20250415_120000.BIN", "TV0123_20250415_120000.MFD", "2"));
     std::map<std::string, unsigned> tipos = ConfereSaidas("Arquivos TXT Formatados", 2);
     // Both files hold the fiscal memory's records once each.

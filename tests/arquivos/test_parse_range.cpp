@@ -42,24 +42,20 @@ TEST(ParseRange, DatesStoredPackedLittleEndian)
 
 TEST(ParseRange, DateErrors)
 {
-    Registro a(0);
-    EXPECT_EQ(ParseRange(a.b, "29022001", "01012002"), 103);
-    Registro b(0);
-    EXPECT_EQ(ParseRange(b.b, "0101200O", "01012002"), 96);
-    Registro c(0);
-    EXPECT_EQ(ParseRange(c.b, "02012007", "01012007"), 5);
+    // Texts shorter than eight characters are bad characters, never read past.
+    const struct { const char *inicio, *fim; int r; } erros[] = {
+        {"29022001", "01012002", 103}, {"0101200O", "01012002", 96}, {"02012007", "01012007", 5},
+        {"0101", "01012007", 96},      {"", "", 96},                 {"        ", "01012007", 96},
+    };
+    for (const auto &e : erros) {
+        Registro r(0);
+        EXPECT_EQ(ParseRange(r.b, e.inicio, e.fim), e.r) << "'" << e.inicio << "'";
+    }
     // The start is stored before the end is looked at.
     Registro d(0);
     EXPECT_EQ(ParseRange(d.b, "01012007", "32012007"), 103);
     EXPECT_EQ(d.u16(21), Data(2007, 1, 1));
     EXPECT_EQ(d.b[23], 0xEE);
-    // Texts shorter than eight characters are bad characters, never read past.
-    Registro e(0);
-    EXPECT_EQ(ParseRange(e.b, "0101", "01012007"), 96);
-    Registro f(0);
-    EXPECT_EQ(ParseRange(f.b, "", ""), 96);
-    Registro g(0);
-    EXPECT_EQ(ParseRange(g.b, "        ", "01012007"), 96);
 }
 
 TEST(ParseRange, Counters16KeepTheLow16Bits)

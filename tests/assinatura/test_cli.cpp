@@ -72,10 +72,11 @@ TEST_F(CliAssinatura, PublicKeyIsThePublishedPem)
     std::string saida;
     EXPECT_EQ(Talvor("chave-publica", &saida), 0);
     EXPECT_EQ(saida, LeArquivo(CaminhoChavePublica()));
-    if (!Disponivel("openssl version"))
-        GTEST_SKIP() << "openssl missing";
+#if !defined(_WIN32)   // openssl does not run under Windows
+    ASSERT_TRUE(Disponivel("openssl version")) << "openssl missing";
     GravaArquivo("chave.pem", saida);
     std::string modulo;
     ASSERT_EQ(Executa("openssl rsa -pubin -noout -modulus -in chave.pem", &modulo), 0);
     EXPECT_EQ(modulo, "Modulus=" + ModuloPorOpenssl() + "\n");
+#endif
 }

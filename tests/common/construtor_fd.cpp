@@ -245,6 +245,13 @@ ConstrutorFD &ConstrutorFD::Item(uint16_t numero, const std::string &codigo, uin
         descricao.size(), 2).Bytes(descricao);
 }
 
+ConstrutorFD &ConstrutorFD::TresItens()
+{
+    return Item(1, "7891000", 1500, "KG", 233, 0x00, 0, "BANANA")
+        .Item(2, "7892000", 2000, "UN", 1000, 0x90, 1, "ARROZ 5KG")
+        .Item(3, "7893000", 1000, "UN", 599, 0x01, 0, "SERVICO");
+}
+
 ConstrutorFD &ConstrutorFD::ItemComprimento(uint16_t numero, uint16_t comprimento,
                                             const std::string &descricao)
 {

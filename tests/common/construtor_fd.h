@@ -92,6 +92,9 @@ public:
     ConstrutorFD &CancelaDescontoItem(uint16_t posicao);               // 0xD9
     ConstrutorFD &AcrescimoItemPercentual(uint16_t posicao, uint16_t p);   // 0xDD
     ConstrutorFD &DescontoItemPercentual(uint16_t posicao, uint16_t p);    // 0xDE
+    // Items 1 to 3: 1,500 KG "BANANA" at 2,33 (totaliser 0), 2,000 UN
+    // "ARROZ 5KG" at 10,00 (0x90, truncated), 1,000 UN "SERVICO" at 5,99 (1).
+    ConstrutorFD &TresItens();
     ConstrutorFD &ItemNaoFiscal(uint16_t numero, uint8_t indice, uint64_t valor);  // 0xDF
     ConstrutorFD &SubtotalValor(bool desconto, uint64_t valor);        // 0xDA
     ConstrutorFD &SubtotalPercentual(bool desconto, uint16_t p);       // 0xDB

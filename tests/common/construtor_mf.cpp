@@ -194,3 +194,20 @@ void ConstrutorMF::Grava(const std::string &caminho, uint8_t tipoFaixa, uint32_t
     GravaArquivo(caminho, Arquivo(tipoFaixa, inicio, fim));
     AppendSignatureLine(caminho.c_str());
 }
+
+ConstrutorMF MemoriaSimples(unsigned reducoes, uint32_t passoCoo, unsigned primeiroDia)
+{
+    ConstrutorMF mf;
+    mf.Cabecalho("TV0123456789", "TALVOR", "7720-QX3", "ECF-IF");
+    mf.Versao({2, 1, 2007, 8, 0, 0}, 1, 0, 2);
+    mf.Usuario({2, 1, 2007, 9, 0, 30}, 0, "12.345.678/0001-90", "123.456.789.110", "", 1, 0, 1);
+    for (unsigned n = 1; n <= reducoes; ++n) {
+        ReducaoMF z;
+        z.crz = static_cast<uint16_t>(n);
+        z.coo = passoCoo * n;
+        z.emissao = {primeiroDia + n - 1, 3, 2007, 23, 0, 0};
+        z.movimento = {primeiroDia + n - 1, 3, 2007, 0, 0, 0};
+        mf.Reducao(z);
+    }
+    return mf;
+}

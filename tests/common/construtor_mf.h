@@ -32,6 +32,13 @@ struct ReducaoMF {
     uint64_t naoTributados[12] = {};   // F1 F2 I1 I2 N1 N2 FS1 FS2 IS1 IS2 NS1 NS2
     uint64_t ct = 0, cs = 0, co = 0, dt = 0, ds = 0, dO = 0, at = 0, as = 0, ao = 0, on = 0;
     uint8_t indicador = 0;
+    // Partial total i and the rate it is kept under.
+    ReducaoMF &Parcial(unsigned i, uint64_t valor, uint8_t aliquota)
+    {
+        parciais[i] = valor;
+        aliquotas[i] = aliquota;
+        return *this;
+    }
 };
 
 class ConstrutorMF {
@@ -82,6 +89,11 @@ private:
     unsigned versoes_ = 0, dispositivos_ = 0, marcas_ = 0, usuarios_ = 0, codificacoes_ = 0,
              simbolos_ = 0, fitas_ = 0, reinicios_ = 0, reducoes_ = 0;
 };
+
+// The fiscal memory of "TV0123456789" with one version, user 1 and
+// reducoes reductions: CRZ n has COO passoCoo * n and was issued at 23:00
+// on day primeiroDia + n - 1 of March 2007.
+ConstrutorMF MemoriaSimples(unsigned reducoes, uint32_t passoCoo, unsigned primeiroDia);
 
 // Big-endian bytes of a number.
 std::string BE(uint64_t valor, unsigned largura);

@@ -17,6 +17,7 @@
 #endif
 
 #include "platform/plataforma.h"
+#include "talvor/ecf.h"
 
 const char *const kDiretoriosSaida[5] = {"Arquivos MF/", DIR_BINARIOS, "Arquivos SB/",
                                          "Arquivos TXT Formatados/", "Arquivos TXT Espelho/"};
@@ -56,6 +57,41 @@ std::vector<std::string> ListaDiretorio(const std::string &diretorio)
     return nomes;
 }
 
+std::string UnicoArquivo(const std::string &dir)
+{
+    std::vector<std::string> nomes = ListaDiretorio(dir);
+    EXPECT_EQ(nomes.size(), 1u) << dir;
+    return nomes.empty() ? std::string() : dir + nomes[0];
+}
+
+std::string UnicoConteudo(const std::string &dir, const std::string &prefixo)
+{
+    const std::string caminho = UnicoArquivo(dir);
+    EXPECT_EQ(caminho.substr(dir.size(), prefixo.size()), prefixo);
+    return caminho.empty() ? std::string() : LeArquivo(caminho);
+}
+
+std::vector<std::string> Linhas(const std::string &texto, std::string *resto)
+{
+    std::vector<std::string> linhas;
+    size_t p = 0;
+    for (size_t q; (q = texto.find("\r\n", p)) != std::string::npos; p = q + 2)
+        linhas.push_back(texto.substr(p, q - p));
+    if (resto != nullptr)
+        *resto = texto.substr(p);
+    else if (p != texto.size())
+        ADD_FAILURE() << "text after the last line end";
+    return linhas;
+}
+
+std::string Octetos(std::initializer_list<int> bytes)
+{
+    std::string s;
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
 int Executa(const std::string &comando, std::string *saida)
 {
 #if defined(_WIN32)
@@ -92,6 +128,24 @@ void DefineVariavel(const char *nome, const char *valor)
     else
         unsetenv(nome);
 #endif
+}
+
+FusoHorario::FusoHorario(const char *tz)
+{
+    const char *antes = std::getenv("TZ");
+    havia_ = antes != nullptr;
+    anterior_ = havia_ ? antes : "";
+    Muda(tz);
+}
+
+FusoHorario::~FusoHorario()
+{
+    DefineVariavel("TZ", havia_ ? anterior_.c_str() : nullptr);
+}
+
+void FusoHorario::Muda(const char *tz)
+{
+    DefineVariavel("TZ", tz);
 }
 
 #if defined(_WIN32)
@@ -151,4 +205,17 @@ void DiretorioTemporario::CriaDiretoriosSaida()
 {
     for (const char *d : kDiretoriosSaida)
         ASSERT_EQ(CriaDiretorio(d), 0) << d;
+}
+
+void SemConexao::SetUp()
+{
+    DiretorioTemporario::SetUp();
+    CriaDiretoriosSaida();
+    Close();
+}
+
+void SemConexao::TearDown()
+{
+    Close();
+    DiretorioTemporario::TearDown();
 }

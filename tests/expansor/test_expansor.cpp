@@ -276,46 +276,33 @@ TEST_F(Expansor, FilesThatCannotBeOpened)
 // Code-length tables that are not valid codes.
 TEST_F(Expansor, MalformedCodeLengths)
 {
-    std::string saida;
-    auto captura = [](const std::string &bits) {
-        return std::string("\xDB\x99\x04\xF6", 4) + bits + std::string(2, '\0');
+    // Each table as (value, bits, times) items.
+    struct Item {
+        uint32_t valor;
+        unsigned bits, vezes;
     };
-    {
+    const std::vector<Item> tabelas[] = {
         // A repeat item before any length.
-        EscritorBits w;
-        w.Poe(29, 5);
-        w.Poe(0, 2);
-        EXPECT_EQ(Expande(captura(w.Termina()), &saida), -1);
-    }
-    {
+        {{29, 5, 1}, {0, 2, 1}},
         // Over-full, caught by the running sum: 3 codes of length 1.
-        EscritorBits w;
-        for (int i = 0; i < 3; ++i)
-            w.Poe(1, 5);
-        w.Poe(31, 5);
-        w.Poe(127, 7);
-        EXPECT_EQ(Expande(captura(w.Termina()), &saida), -1);
-    }
-    {
+        {{1, 5, 3}, {31, 5, 1}, {127, 7, 1}},
         // Over-full, completed by the last item (511 codes of 9 bits, then
         // one of 1 bit): the running sum never saw it.
-        EscritorBits w;
-        for (int i = 0; i < 511; ++i)
-            w.Poe(9, 5);
-        w.Poe(1, 5);
-        EXPECT_EQ(Expande(captura(w.Termina()), &saida), -1);
-    }
-    {
+        {{9, 5, 511}, {1, 5, 1}},
         // Every length 0: no symbol can be decoded.
+        {{31, 5, 1}, {127, 7, 1}, {31, 5, 1}, {127, 7, 1}, {31, 5, 1}, {127, 7, 1},
+         {31, 5, 1}, {127, 7, 1}, {31, 5, 1}, {127, 7, 1}, {0, 32, 1}},
+    };
+    for (const std::vector<Item> &t : tabelas) {
         EscritorBits w;
-        for (int i = 0; i < 4; ++i) {
-            w.Poe(31, 5);
-            w.Poe(127, 7);
+        for (const Item &i : t) {
+            for (unsigned n = 0; n < i.vezes; ++n)
+                w.Poe(i.valor, i.bits);
         }
-        w.Poe(31, 5);
-        w.Poe(127, 7);
-        w.Poe(0, 32);
-        EXPECT_EQ(Expande(captura(w.Termina()), &saida), -1);
+        std::string saida;
+        EXPECT_EQ(Expande(std::string("\xDB\x99\x04\xF6", 4) + w.Termina() + std::string(2, '\0'), &saida),
+                  -1)
+            << "table " << &t - tabelas;
     }
 }
 

@@ -73,6 +73,14 @@ protected:
         resposta->assign(reinterpret_cast<char *>(buf), n);
         return r;
     }
+    // Once the reader is idle, the answer is handed over whole.
+    void Entrega(const std::string &esperada)
+    {
+        falso_.AguardaOcioso();
+        std::string resposta;
+        EXPECT_EQ(Recebe(&resposta), 0);
+        EXPECT_EQ(resposta, esperada);
+    }
     BackendFalso falso_;
 };
 
@@ -144,42 +152,29 @@ TEST_F(CanalHidTeste, AnswersInInputAndFeatureReports)
     std::string p38 = Payload(38, 0x10);
     p38[8] = 0x00;
     falso_.Envia(d, Relatorio(0, p38, 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p38);
+    Entrega(p38);
     EXPECT_TRUE(falso_.RecursosPedidos().empty());
     EXPECT_EQ(Recebe(&resposta), 2);
 
-    // L = 100: feature report 0.
-    std::string p98 = Payload(98, 0x20);
-    p98[8] = 0x40;   // more follows
-    falso_.DefineRecurso(d, 0, Relatorio(0, p98, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 100));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 1);
-    EXPECT_EQ(resposta, p98);
-    ASSERT_EQ(falso_.RecursosPedidos().size(), 1u);
-    EXPECT_EQ(falso_.RecursosPedidos()[0], 0);
-
-    // L = 300: feature report 1.
-    std::string p298 = Payload(298, 0x30);
-    p298[8] = 0x04;
-    falso_.DefineRecurso(d, 1, Relatorio(1, p298, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 300));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p298);
-    ASSERT_EQ(falso_.RecursosPedidos().size(), 2u);
-    EXPECT_EQ(falso_.RecursosPedidos()[1], 1);
-
-    // The longest answer the caller's buffer holds: 2043 bytes.
-    std::string p2043 = Payload(2043, 0x40);
-    p2043[8] = 0;
-    falso_.DefineRecurso(d, 1, Relatorio(1, p2043, 2046));
-    falso_.Envia(d, Relatorio(0, "", 64, 2045));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p2043);
+    // Longer answers come in a feature report: 0 up to L = 255, 1 beyond.
+    // Byte 8 of the answer holds the flags; 0x40 says more follows.
+    const struct { size_t n; uint8_t semente, flags; int recurso, resultado; } longas[] = {
+        {98, 0x20, 0x40, 0, 1},     // L = 100
+        {298, 0x30, 0x04, 1, 0},    // L = 300
+        {2043, 0x40, 0, 1, 0},      // the longest answer the caller's buffer holds
+    };
+    for (const auto &l : longas) {
+        SCOPED_TRACE(l.n);
+        std::string p = Payload(l.n, l.semente);
+        p[8] = static_cast<char>(l.flags);
+        falso_.DefineRecurso(d, l.recurso, Relatorio(static_cast<uint8_t>(l.recurso), p, 2046));
+        falso_.Envia(d, Relatorio(0, "", 64, static_cast<int>(l.n + 2)));
+        falso_.AguardaOcioso();
+        EXPECT_EQ(Recebe(&resposta), l.resultado);
+        EXPECT_EQ(resposta, p);
+        ASSERT_EQ(falso_.RecursosPedidos().size(), static_cast<size_t>(&l - longas + 1));
+        EXPECT_EQ(falso_.RecursosPedidos().back(), l.recurso);
+    }
 }
 
 TEST_F(CanalHidTeste, MalformedAnswersAreRefused)
@@ -204,14 +199,10 @@ TEST_F(CanalHidTeste, MalformedAnswersAreRefused)
     // The channel goes on: the next good answer is handed over.
     std::string p = Payload(5, 3);
     falso_.Envia(d, Relatorio(0, p, 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, p);
+    Entrega(p);
     // Answers of two to eight bytes have no flags byte: never 1.
     falso_.Envia(d, Relatorio(0, "", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "");
+    Entrega("");
 }
 
 TEST_F(CanalHidTeste, OneAnswerAtATime)
@@ -219,13 +210,8 @@ TEST_F(CanalHidTeste, OneAnswerAtATime)
     size_t d = AbreImpressora();
     falso_.Envia(d, Relatorio(0, "um", 64));
     falso_.Envia(d, Relatorio(0, "dois", 64));
-    falso_.AguardaOcioso();
-    std::string resposta;
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "um");
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "dois");
+    Entrega("um");
+    Entrega("dois");
 }
 
 TEST_F(CanalHidTeste, UnplugAndReplugWithin2500ms)
@@ -246,9 +232,7 @@ TEST_F(CanalHidTeste, UnplugAndReplugWithin2500ms)
     EXPECT_EQ(HidSend(c, 3), 0);
     // A read is posted again on the device found anew.
     falso_.Envia(d, Relatorio(0, "ok", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "ok");
+    Entrega("ok");
     // While connected, time passing does not search again.
     unsigned aberturas = falso_.Dispositivo(d).aberturas;
     falso_.Avanca(10000);
@@ -283,9 +267,7 @@ TEST_F(CanalHidTeste, ReopenedChannelReadsAgain)
     EXPECT_EQ(HidOpen(), 0);
     falso_.AguardaOcioso();
     falso_.Envia(d, Relatorio(0, "de novo", 64));
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "de novo");
+    Entrega("de novo");
 }
 
 TEST_F(CanalHidTeste, OpenCom0WithoutPrinterGives1)
@@ -336,9 +318,7 @@ TEST_F(CanalHidTeste, AFailedReadIsPostedAgain)
     falso_.AguardaOcioso();
     EXPECT_EQ(Recebe(&resposta), 2);
     falso_.Avanca(100);
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "um");
+    Entrega("um");
     // ... or the one posted once the slot is emptied fails at once.
     falso_.Envia(d, Relatorio(0, "dois", 64));
     falso_.AguardaOcioso();
@@ -349,9 +329,7 @@ TEST_F(CanalHidTeste, AFailedReadIsPostedAgain)
     falso_.AguardaOcioso();
     EXPECT_EQ(Recebe(&resposta), 2);
     falso_.Avanca(100);
-    falso_.AguardaOcioso();
-    EXPECT_EQ(Recebe(&resposta), 0);
-    EXPECT_EQ(resposta, "tres");
+    Entrega("tres");
 }
 
 TEST_F(CanalHidTeste, SilenceEndsWithNoAnswerButWorkKeepsTheWait)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "hidraw/hidraw_emulado.h"
+#include "common/util.h"
 #include "link/comando.h"
 #include "link/hid.h"
 #include "link/link.h"
@@ -28,36 +29,29 @@
 
 namespace {
 
-std::string B(std::initializer_list<int> bytes)
-{
-    std::string s;
-    for (int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
 // The printer: input and output reports of 63 bytes, features of 2045,
 // with or without report identifiers (input and feature 1, output 2 and 1).
 std::string DescritorImpressora(bool numerado)
 {
-    auto id = [&](int n) { return numerado ? B({0x85, n}) : std::string(); };
-    return B({0x06, 0x45, 0xFF, 0x0A, 0x00, 0x38, 0xA1, 0x01, 0x75, 0x08}) + id(1) +
-           B({0x95, 0x3F, 0x09, 0x01, 0x81, 0x02}) + id(1) +
-           B({0x96, 0xFD, 0x07, 0x09, 0x02, 0xB1, 0x02}) + id(2) +
-           B({0x95, 0x3F, 0x09, 0x03, 0x91, 0x02}) + (numerado ? id(1) + B({0x95, 0x3F, 0x09, 0x04, 0x91, 0x02}) : "") +
-           B({0xC0});
+    auto id = [&](int n) { return numerado ? Octetos({0x85, n}) : std::string(); };
+    return Octetos({0x06, 0x45, 0xFF, 0x0A, 0x00, 0x38, 0xA1, 0x01, 0x75, 0x08}) + id(1) +
+           Octetos({0x95, 0x3F, 0x09, 0x01, 0x81, 0x02}) + id(1) +
+           Octetos({0x96, 0xFD, 0x07, 0x09, 0x02, 0xB1, 0x02}) + id(2) +
+           Octetos({0x95, 0x3F, 0x09, 0x03, 0x91, 0x02}) +
+           (numerado ? id(1) + Octetos({0x95, 0x3F, 0x09, 0x04, 0x91, 0x02}) : "") + Octetos({0xC0});
 }
 
-const std::string kTeclado = B({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0});
+const std::string kTeclado =
+    Octetos({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0});
 
 // A keyboard first (report 1), a long item, Push and Pop, then the
 // scanner's vendor collection (a 4-byte usage; report 2 when numbered).
 std::string DescritorScanner(bool numerado)
 {
-    return B({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01}) + (numerado ? B({0x85, 0x01}) : "") +
-           B({0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0, 0xFE, 0x02, 0x10, 0xAA, 0xBB, 0xA4, 0x05,
-              0x0C, 0x75, 0x01, 0xB4, 0x0B, 0x00, 0x4B, 0x45, 0xFF, 0xA1, 0x01}) +
-           (numerado ? B({0x85, 0x02}) : "") + B({0x95, 0x3F, 0x09, 0x01, 0x81, 0x02, 0xC0});
+    return Octetos({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01}) + (numerado ? Octetos({0x85, 0x01}) : "") +
+           Octetos({0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0, 0xFE, 0x02, 0x10, 0xAA, 0xBB, 0xA4,
+                    0x05, 0x0C, 0x75, 0x01, 0xB4, 0x0B, 0x00, 0x4B, 0x45, 0xFF, 0xA1, 0x01}) +
+           (numerado ? Octetos({0x85, 0x02}) : "") + Octetos({0x95, 0x3F, 0x09, 0x01, 0x81, 0x02, 0xC0});
 }
 
 // An answer (RespostaImpressora) of n bytes: flags at 8, 'C' at 13.
@@ -75,7 +69,7 @@ std::string Resposta(size_t n, int semente, int indicadores = 0)
 // zeros up to the report's length (its identifier not counted).
 std::string Relatorio(bool numerado, int id, size_t l, const std::string &payload, size_t tamanho)
 {
-    std::string r = B({static_cast<int>(l & 0xFF), static_cast<int>(l >> 8)}) + payload;
+    std::string r = Octetos({static_cast<int>(l & 0xFF), static_cast<int>(l >> 8)}) + payload;
     r.resize(std::max(tamanho, r.size()), '\0');
     return numerado ? std::string(1, static_cast<char>(id)) + r : r;
 }
@@ -221,12 +215,12 @@ TEST_F(Hidraw, PrinterWithNumberedReportsFoundThroughSysfs)
     ruido.push_back(Relatorio(true, 1, 42, esperada, 63));
     Responde(2, ruido);
     std::string resposta;
-    EXPECT_EQ(Executa(B({0x1B, 0x66, 0x14, 0x00}), &resposta), 0);
+    EXPECT_EQ(Executa(Octetos({0x1B, 0x66, 0x14, 0x00}), &resposta), 0);
     EXPECT_EQ(resposta, esperada);
 
     // A write the device does not take within usbhid's limit.
     k_.Com(2, [](auto &d) { d.falhaEscrita = ETIMEDOUT; });
-    EXPECT_EQ(Executa(B({0x1B, 0x66, 0x14, 0x00}), &resposta), LINK_FALHA_PASSO);
+    EXPECT_EQ(Executa(Octetos({0x1B, 0x66, 0x14, 0x00}), &resposta), LINK_FALHA_PASSO);
 }
 
 TEST_F(Hidraw, PrinterWithoutReportIds)
@@ -266,7 +260,7 @@ TEST_F(Hidraw, UnplugAndReplugWithinTheSearch)
         k_.Religa(0);
         return tentativas;
     };
-    std::string resposta, comando = B({0x1B, 0x66, 0x14, 0x00});
+    std::string resposta, comando = Octetos({0x1B, 0x66, 0x14, 0x00});
     // An answer left in the slot: no read is posted, the unplugging goes
     // unnoticed until the next write fails.
     k_.Envia(0, Relatorio(true, 1, 17, Resposta(15, 0x60), 63));
@@ -350,9 +344,9 @@ TEST(RegraUdev, MatchesUsagePage0xFF45AtAByteBoundary)
     } casos[] = {
         {DescritorImpressora(true), 0},
         {DescritorScanner(false), 0},                       // a Usage with its page
-        {B({0x07, 0x45, 0xFF, 0x00, 0x00, 0x09, 0x01}), 0},  // a 4-byte Usage Page
+        {Octetos({0x07, 0x45, 0xFF, 0x00, 0x00, 0x09, 0x01}), 0},  // a 4-byte Usage Page
         {kTeclado, 1},
-        {B({0x05, 0x01, 0x50, 0x64, 0x5F, 0xF0}), 1},        // 06 45 FF across bytes
+        {Octetos({0x05, 0x01, 0x50, 0x64, 0x5F, 0xF0}), 1},        // 06 45 FF across bytes
     };
     ASSERT_EQ(std::system(("mkdir -p '" + dir + "/device'").c_str()), 0);
     for (const Caso &c : casos) {

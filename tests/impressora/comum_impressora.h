@@ -17,19 +17,13 @@
 
 constexpr char kIdSim[] = "TV0123SIM78901234567";
 
-class ComImpressora : public DiretorioTemporario {
+class ComImpressora : public SemConexao {
 protected:
-    void SetUp() override
-    {
-        DiretorioTemporario::SetUp();
-        CriaDiretoriosSaida();
-        Close();
-    }
     void TearDown() override
     {
         Close();
         sim_.Para();
-        DiretorioTemporario::TearDown();
+        SemConexao::TearDown();
     }
     // Starts the emulator and connects; the result of Open.
     int Conecta(const std::vector<std::string> &opcoes)
@@ -45,14 +39,6 @@ protected:
 inline int ResultadoEsperado(int semAssinatura)
 {
     return AssinaturaDisponivel() ? 0 : semAssinatura;
-}
-
-// The only file of a directory (fails the test when there is not exactly one).
-inline std::string UnicoArquivo(const std::string &dir)
-{
-    std::vector<std::string> nomes = ListaDiretorio(dir);
-    EXPECT_EQ(nomes.size(), 1u) << dir;
-    return nomes.empty() ? std::string() : dir + nomes[0];
 }
 
 // The downloaded file holds exactly esperado, followed by a valid signature

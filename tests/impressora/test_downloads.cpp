@@ -5,6 +5,7 @@
 // disappears, block answers too long, a failed first block, no directory).
 #if !defined(_WIN32)
 
+#include "common/relogio_nomes.h"
 #include "comum_impressora.h"
 #include "platform/plataforma.h"
 
@@ -83,19 +84,31 @@ struct FitaTeste {
 
 }  // namespace
 
-using Downloads = ComImpressora;
+class Downloads : public ComImpressora {
+protected:
+    // Serves an image of tamanho bytes with opcao and downloads it with
+    // baixa: the path of the one file written in dir (40 characters), whose
+    // content was checked to be the image followed by sufixo.
+    std::string BaixaImagem(const char *opcao, size_t tamanho, unsigned semente, int (*baixa)(),
+                            int semAssinatura, const std::string &dir, const std::string &sufixo)
+    {
+        const std::string imagem = ImagemTeste(tamanho, semente);
+        GravaArquivo("imagem.bin", imagem);
+        EXPECT_EQ(Conecta({opcao, "imagem.bin"}), 0);
+        EXPECT_EQ(baixa(), ResultadoEsperado(semAssinatura));
+        const std::string caminho = UnicoArquivo(dir);
+        EXPECT_EQ(caminho.size(), 40u);
+        ConfereDownload(caminho, imagem + sufixo);
+        return caminho;
+    }
+};
 
 TEST_F(Downloads, WholeFiscalMemoryForLeBinarioMF)
 {
-    std::string imagem = ImagemTeste(1048576, 11);
-    GravaArquivo("mf.bin", imagem);
-    ASSERT_EQ(Conecta({"--mf", "mf.bin"}), 0);
-    EXPECT_EQ(LeBinarioMF(), ResultadoEsperado(3));
-    std::string caminho = UnicoArquivo("Arquivos MF/");
-    EXPECT_EQ(caminho.size(), 40u);
+    const std::string caminho =
+        BaixaImagem("--mf", 1048576, 11, LeBinarioMF, 3, "Arquivos MF/", Registro29(3));
     EXPECT_EQ(caminho.substr(12, 8), "MFTV0123");
     EXPECT_EQ(caminho.substr(caminho.size() - 4), ".BIN");
-    ConfereDownload(caminho, imagem + Registro29(3));
     // The last block was asked with the addresses fff80 and fffff.
     std::vector<std::string> c = sim_.Comandos();
     EXPECT_EQ(c.back(), HexComando("\x1B\x66\xFF\x11" "fff80fffff"));
@@ -126,13 +139,7 @@ TEST_F(Downloads, FiscalMemoryAndDetailTapeForDownloadMemorias)
 
 TEST_F(Downloads, WholeBasicSoftware)
 {
-    std::string imagem = ImagemTeste(524288, 5);
-    GravaArquivo("sb.bin", imagem);
-    ASSERT_EQ(Conecta({"--sb", "sb.bin"}), 0);
-    EXPECT_EQ(LeSoftwareBasico(), ResultadoEsperado(5));
-    std::string caminho = UnicoArquivo("Arquivos SB/");
-    EXPECT_EQ(caminho.size(), 40u);
-    ConfereDownload(caminho, imagem);
+    BaixaImagem("--sb", 524288, 5, LeSoftwareBasico, 5, "Arquivos SB/", "");
 }
 
 TEST_F(Downloads, WholeDetailTape)
@@ -180,13 +187,14 @@ TEST_F(Downloads, DetailTapeSelection)
         {"1", "2", "9", 1, 2, 9, fita.registrosB + fita.registrosC + fita.registrosAtual},
     };
     ASSERT_EQ(Conecta({"--fita", "fita"}), 0);
+    RelogioDeNomes relogio;
     for (const Caso &c : casos) {
         for (const std::string &n : ListaDiretorio(DIR_BINARIOS))
             RemoveArquivo((std::string(DIR_BINARIOS) + n).c_str());
         EXPECT_EQ(DownloadMemorias("1", c.parametro, c.inicio, c.fim), ResultadoEsperado(5))
             << c.parametro << " " << c.inicio;
         ConfereDownload(UnicoArquivo(DIR_BINARIOS), Registro29(c.tipo, c.s, c.e) + c.esperado);
-        DormeMs(1000);   // a new name for the next file
+        relogio.Avanca();   // a new name for the next file
     }
 }
 

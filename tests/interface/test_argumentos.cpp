@@ -7,19 +7,8 @@
 #include "common/util.h"
 #include "talvor/ecf.h"
 
-class Argumentos : public DiretorioTemporario {
+class Argumentos : public SemConexao {
 protected:
-    void SetUp() override
-    {
-        DiretorioTemporario::SetUp();
-        CriaDiretoriosSaida();
-        Close();
-    }
-    void TearDown() override
-    {
-        Close();
-        DiretorioTemporario::TearDown();
-    }
     size_t ArquivosEscritos()
     {
         size_t n = 0;
@@ -44,16 +33,20 @@ TEST_F(Argumentos, PrintExportsWithoutAPrinter)
 
 TEST_F(Argumentos, DownloadMemoriasParsesTheRangeFirst)
 {
-    EXPECT_EQ(DownloadMemorias("0", "2", "1", "2"), 7);
-    EXPECT_EQ(DownloadMemorias("2", "2", "1", "2"), 7);
-    EXPECT_EQ(DownloadMemorias("9", "0", "01012007", "02012007"), 7);
-    EXPECT_EQ(DownloadMemorias("1", "4", "1", "2"), 7);
-    EXPECT_EQ(DownloadMemorias("9", "0", "32012007", "02012007"), 103);
-    EXPECT_EQ(DownloadMemorias("9", "0", "0101200X", "02012007"), 96);
-    EXPECT_EQ(DownloadMemorias("9", "0", "02012007", "01012007"), 5);
-    EXPECT_EQ(DownloadMemorias("0", "1", "20", "10"), 5);
-    EXPECT_EQ(DownloadMemorias("1", "2", "20", "10"), 5);
-    EXPECT_EQ(DownloadMemorias(nullptr, nullptr, nullptr, nullptr), 96);  // kind from the low bits
+    const struct { const char *tipo, *parametro, *inicio, *fim; int r; } recusados[] = {
+        {"0", "2", "1", "2", 7},
+        {"2", "2", "1", "2", 7},
+        {"9", "0", "01012007", "02012007", 7},
+        {"1", "4", "1", "2", 7},
+        {"9", "0", "32012007", "02012007", 103},
+        {"9", "0", "0101200X", "02012007", 96},
+        {"9", "0", "02012007", "01012007", 5},
+        {"0", "1", "20", "10", 5},
+        {"1", "2", "20", "10", 5},
+        {nullptr, nullptr, nullptr, nullptr, 96},   // kind from the low bits
+    };
+    for (const auto &c : recusados)
+        EXPECT_EQ(DownloadMemorias(c.tipo, c.parametro, c.inicio, c.fim), c.r) << "case " << &c - recusados;
     // Accepted arguments reach the printer, which is not there.
     EXPECT_EQ(DownloadMemorias("0", "3", "", ""), 3);
     EXPECT_NE(DownloadMemorias("1", "3", "", ""), 0);

@@ -11,17 +11,7 @@
 
 namespace {
 
-// A line of the given width with texts placed at their columns.
-struct Linha {
-    std::string t;
-    explicit Linha(size_t largura) : t(largura, ' ') {}
-    Linha &em(size_t coluna, const std::string &texto)
-    {
-        t.replace(coluna, texto.size(), texto);
-        return *this;
-    }
-    std::string fim() const { return t + "\r\n"; }
-};
+using Linha = Colunas;
 
 // "dd/mm/yyyy hh:ii:ss" and a space or "V", digits in their ranges.
 bool DataHoraValida(const std::string &t)
@@ -196,13 +186,7 @@ TEST_F(Escritor, FooterAndDocumentHeader)
     RodapeECF();
     CabecalhoDocumento();
     std::string texto = Texto();
-    std::vector<std::string> linhas;
-    for (size_t p = 0; p < texto.size();) {
-        size_t q = texto.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos);
-        linhas.push_back(texto.substr(p, q - p));
-        p = q + 2;
-    }
+    const std::vector<std::string> linhas = Linhas(texto);
     ASSERT_EQ(linhas.size(), 9u) << texto;
     EXPECT_EQ(linhas[0], std::string(48, '-'));
     EXPECT_EQ(linhas[1], Linha(48).em(0, "TALVOR").em(27, "7720-QX3").t);

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -20,14 +20,6 @@
 #include "link/quadro.h"
 
 namespace {
-
-std::string Bytes(std::initializer_list<int> l)
-{
-    std::string s;
-    for (int b : l)
-        s += static_cast<char>(b);
-    return s;
-}
 
 std::string QuadroImpressora(uint8_t controle, const std::string &dados)
 {
@@ -54,15 +46,21 @@ protected:
     {
         ASSERT_EQ(write(pty_.mestre, s.data(), s.size()), static_cast<ssize_t>(s.size()));
     }
-    // Collects what the host writes, in a thread, while the engine runs.
+    // Collects what the host writes, in a thread, while the engine runs;
+    // a byte down the parar_ pipe ends it.
     void IniciaLeitor()
     {
-        parar_ = false;
+        ASSERT_EQ(pipe(parar_), 0);
         leitor_ = std::thread([this] {
             char buf[4096];
-            while (!parar_) {
-                struct pollfd p {pty_.mestre, POLLIN, 0};
-                if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+            for (;;) {
+                struct pollfd p[2] = {{pty_.mestre, POLLIN, 0}, {parar_[0], POLLIN, 0}};
+                const int r = poll(p, 2, -1);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r < 0 || p[1].revents != 0)
+                    return;
+                if (p[0].revents & POLLIN) {
                     ssize_t n = read(pty_.mestre, buf, sizeof buf);
                     if (n > 0)
                         enviados_.append(buf, static_cast<size_t>(n));
@@ -76,8 +74,10 @@ protected:
     {
         if (!leitor_.joinable())
             return;
-        parar_ = true;
+        ASSERT_EQ(write(parar_[1], "", 1), 1);
         leitor_.join();
+        close(parar_[0]);
+        close(parar_[1]);
         char buf[4096];
         struct pollfd p {pty_.mestre, POLLIN, 0};
         while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
@@ -89,7 +89,7 @@ protected:
     }
     TerminalTeste pty_;
     std::thread leitor_;
-    std::atomic<bool> parar_{false};
+    int parar_[2] = {-1, -1};
     std::string enviados_;
 };
 
@@ -105,11 +105,11 @@ size_t Ocorrencias(const std::string &texto, const std::string &padrao)
 
 TEST_F(PortaSerial, WellFormedFramesAndCheckMismatch)
 {
-    Escreve(Bytes({0x08, 0x00, 0x00, 0xB2, 0x6B}));
+    Escreve(Octetos({0x08, 0x00, 0x00, 0xB2, 0x6B}));
     EXPECT_EQ(FrameRead(), QUADRO_OK);
     EXPECT_EQ(ComprimentoRecebido(), 0u);
     EXPECT_EQ(TipoRecebido(), 0);
-    Escreve(Bytes({0x08, 0x00, 0x00, 0xB2, 0x6C}));
+    Escreve(Octetos({0x08, 0x00, 0x00, 0xB2, 0x6C}));
     EXPECT_EQ(FrameRead(), QUADRO_CRC);
     // n = 1: one byte after the first five; the check covers bytes 0 to 3.
     Escreve(QuadroImpressora(0x09, "Z"));
@@ -128,7 +128,7 @@ TEST_F(PortaSerial, BadControlBytesBeforeTheLength)
     // The length 0x07FC would be refused too, but the control byte is
     // looked at first.
     for (int c : {0x0A, 0x0F, 0x00, 0x18, 0x0B, 0x48}) {
-        Escreve(Bytes({c, 0x07, 0xFC, 0x00, 0x00}));
+        Escreve(Octetos({c, 0x07, 0xFC, 0x00, 0x00}));
         EXPECT_EQ(FrameRead(), QUADRO_CONTROLE) << c;
     }
 }
@@ -136,7 +136,7 @@ TEST_F(PortaSerial, BadControlBytesBeforeTheLength)
 TEST_F(PortaSerial, LengthLimits)
 {
     // 0x07FC is refused without reading further: the next frame is intact.
-    Escreve(Bytes({0x08, 0x07, 0xFC, 0x00, 0x00}) + Bytes({0x08, 0x00, 0x00, 0xB2, 0x6B}));
+    Escreve(Octetos({0x08, 0x07, 0xFC, 0x00, 0x00}) + Octetos({0x08, 0x00, 0x00, 0xB2, 0x6B}));
     EXPECT_EQ(FrameRead(), QUADRO_COMPRIMENTO);
     EXPECT_EQ(FrameRead(), QUADRO_OK);
     // 2043 data bytes are read whole.
@@ -151,7 +151,7 @@ TEST_F(PortaSerial, LengthLimits)
 
 TEST_F(PortaSerial, ShortFramesTimeOut)
 {
-    Escreve(Bytes({0x08, 0x00, 0x00, 0xB2}));
+    Escreve(Octetos({0x08, 0x00, 0x00, 0xB2}));
     EXPECT_EQ(FrameRead(), QUADRO_TEMPO);
     Escreve(QuadroImpressora(0x08, "0123456789").substr(0, 12));
     EXPECT_EQ(FrameRead(), QUADRO_TEMPO);
@@ -200,7 +200,7 @@ TEST_F(PortaSerial, SilentPrinterGetsFiftyFrames)
     const uint8_t lx[4] = {0x1B, 0x66, 0x14, 0x00};
     EXPECT_EQ(LinkSend(lx, 4), LINK_SEM_RESPOSTA);
     PararLeitor();
-    std::string quadro = Bytes({0x00, 0x00, 0x04, 0x1B, 0x66, 0x14, 0x00, 0x15, 0x18});
+    std::string quadro = Octetos({0x00, 0x00, 0x04, 0x1B, 0x66, 0x14, 0x00, 0x15, 0x18});
     EXPECT_EQ(Ocorrencias(enviados_, quadro), 50u);
     EXPECT_EQ(enviados_.size(), 50 * quadro.size());
 }
@@ -220,7 +220,7 @@ TEST_F(PortaSerial, OverlongAndLinkRestartingCommands)
     EXPECT_EQ(LinkSend(zero40, 2), LINK_CHAMAR_DE_NOVO);
     PararLeitor();
     // Only two reset frames went out: no data frame at all.
-    EXPECT_EQ(enviados_, Bytes({0x07, 0x00, 0x00, 0x43, 0x84, 0x07, 0x00, 0x00, 0x43, 0x84}));
+    EXPECT_EQ(enviados_, Octetos({0x07, 0x00, 0x00, 0x43, 0x84, 0x07, 0x00, 0x00, 0x43, 0x84}));
 }
 
 #endif

@@ -28,14 +28,7 @@ ReducaoMF Reducao(unsigned crz, unsigned dia, unsigned mes)
     z.coo = 10 * crz + 40;
     z.cro = 1;
     z.gnf = 2 * crz;
-    z.parciais[0] = 6000ull * crz;
-    z.aliquotas[0] = 1;
-    z.parciais[1] = 1500;
-    z.aliquotas[1] = 2;
-    z.parciais[2] = 100;
-    z.aliquotas[2] = 1;
-    z.parciais[3] = 2000;
-    z.aliquotas[3] = 3;
+    z.Parcial(0, 6000ull * crz, 1).Parcial(1, 1500, 2).Parcial(2, 100, 1).Parcial(3, 2000, 3);
     z.naoTributados[0] = 345;   // F1
     z.naoTributados[4] = 55;    // N1
     z.dt = 150;

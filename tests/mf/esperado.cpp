@@ -65,18 +65,22 @@ std::string D10(const DataMF &d)
     return DH(d).substr(0, 10);
 }
 
+// Three numbers in a format of three fields.
+static std::string Tres(const char *formato, unsigned a, unsigned b, unsigned c)
+{
+    char t[16];
+    std::snprintf(t, sizeof t, formato, a, b, c);
+    return t;
+}
+
 std::string AMD(const DataMF &d)
 {
-    char b[16];
-    std::snprintf(b, sizeof b, "%04u%02u%02u", d.ano, d.mes, d.dia);
-    return b;
+    return Tres("%04u%02u%02u", d.ano, d.mes, d.dia);
 }
 
 std::string HMS(const DataMF &d)
 {
-    char b[16];
-    std::snprintf(b, sizeof b, "%02u%02u%02u", d.hora, d.minuto, d.segundo);
-    return b;
+    return Tres("%02u%02u%02u", d.hora, d.minuto, d.segundo);
 }
 
 std::string Digitos14(const std::string &texto)
@@ -114,8 +118,8 @@ bool TemForma(const std::string &texto, const std::string &molde)
     return true;
 }
 
-void ComparaTexto(const std::string &real, const std::vector<std::string> &esperado,
-                  bool assinado)
+void ComparaLinhas(const std::string &real, const std::vector<std::string> &esperado, bool assinado,
+                   const std::string &marca, const std::string &molde)
 {
     std::string corpo = real;
     if (assinado) {
@@ -128,21 +132,14 @@ void ComparaTexto(const std::string &real, const std::vector<std::string> &esper
         EXPECT_EQ(VerificaAssinaturaFinal(f, real.size()), 0);
         std::fclose(f);
     }
-    std::vector<std::string> linhas;
-    size_t p = 0;
-    while (p < corpo.size()) {
-        size_t q = corpo.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos) << "text after the last line end";
-        linhas.push_back(corpo.substr(p, q - p));
-        p = q + 2;
-    }
+    const std::vector<std::string> linhas = Linhas(corpo);
     for (size_t i = 0; i < linhas.size() && i < esperado.size(); ++i) {
         std::string e = esperado[i];
-        size_t a = e.find(kAgora);
-        if (a != std::string::npos && linhas[i].size() >= a + 20) {
-            EXPECT_TRUE(TemForma(linhas[i].substr(a, 20), "99/99/9999 99:99:99?"))
+        size_t a = e.find(marca);
+        if (a != std::string::npos && linhas[i].size() >= a + marca.size()) {
+            EXPECT_TRUE(TemForma(linhas[i].substr(a, marca.size()), molde))
                 << "line " << i + 1 << ": " << linhas[i];
-            e.replace(a, 20, linhas[i].substr(a, 20));
+            e.replace(a, marca.size(), linhas[i].substr(a, marca.size()));
         }
         EXPECT_EQ(linhas[i], e) << "line " << i + 1;
     }

@@ -45,10 +45,18 @@ std::vector<std::string> FluxoItens(const std::vector<std::pair<std::string, uin
 // or "V", any other character itself.
 bool TemForma(const std::string &texto, const std::string &molde);
 
-// Compares a mirror (lines ending "\r\n", then the "EAD" line) with the
-// expected lines: every kAgora must hold a date and time of the right form.
-// Checks the signature line when `assinado`.
-void ComparaTexto(const std::string &real, const std::vector<std::string> &esperado,
-                  bool assinado = true);
+// Compares a converter's text (lines ending "\r\n", then the "EAD" line)
+// with the expected lines: where an expected line holds `marca`, the text
+// there must have the form of `molde`.  Checks the signature line when
+// `assinado`.
+void ComparaLinhas(const std::string &real, const std::vector<std::string> &esperado, bool assinado,
+                   const std::string &marca, const std::string &molde);
+
+// A mirror, whose every kAgora must hold a date and time.
+inline void ComparaTexto(const std::string &real, const std::vector<std::string> &esperado,
+                         bool assinado = true)
+{
+    ComparaLinhas(real, esperado, assinado, kAgora, "99/99/9999 99:99:99?");
+}
 
 #endif

@@ -74,10 +74,11 @@ std::vector<std::string> Contadores(uint32_t gnf, unsigned crz, unsigned cro, un
             L().em(0, "0001").em(9, DH(kFita)).em(32, "     1").em(40, "    40")};
 }
 
-std::vector<std::string> Usuario1(uint64_t gt)
+std::vector<std::string> Usuario(unsigned n, const DataMF &desde, const std::string &cnpj,
+                                 const std::string &ie, const std::string &im, uint64_t gt)
 {
-    return {L().em(0, "Usu\xE1rio:").em(9, "01").em(13, "CRO:").em(17, "001").em(22, DH(kUsuario1)),
-            L().em(0, "CNPJ:").em(5, kCnpj1), L().em(0, "IE:").em(4, kIe1), L().em(0, "IM:"),
+    return {L().em(0, "Usu\xE1rio:").em(9, Zeros(n, 2)).em(13, "CRO:").em(17, "001").em(22, DH(desde)),
+            L().em(0, "CNPJ:").em(5, cnpj), L().em(0, "IE:").em(4, ie), L().em(0, "IM:").em(4, im),
             L().em(0, "GT:").em(23, Direita(DinheiroMilhar(gt), 24))};
 }
 
@@ -162,229 +163,148 @@ protected:
     }
 };
 
+// One whole mirror: the image (reductions dated by dia, a second user from
+// CRZ 3, the symbol "US$" from CRZ 2, a damaged reduction), the export's
+// arguments, and what the file shows (the range line, each user's
+// reductions in stretches under one currency symbol).
+struct DiaMes {
+    unsigned dia, mes;
+};
+struct Trecho {
+    const char *simbolo;
+    std::vector<int> detalhe;                                  // indices into z; -1 the read-error line
+    std::vector<std::pair<unsigned, std::vector<int>>> meses;  // each month's total and what it sums
+};
+struct Grupo {
+    unsigned usuario;
+    std::vector<Trecho> trechos;
+};
+struct CasoLMF {
+    const char *nome;
+    unsigned reducoes;
+    DiaMes (*dia)(unsigned crz);
+    bool usuario2, dolar;
+    int estragada;                  // index of the damaged reduction, -1 none
+    const char *tipo, *faixa, *inicio, *fim;
+    const char *de, *ate;           // the range line
+    size_t gtDesde;                 // the current user's first reduction
+    std::vector<Grupo> grupos;
+    const char *restantes;
+};
+void PrintTo(const CasoLMF &c, std::ostream *os) { *os << c.nome; }
+
+const CasoLMF kCasos[] = {
+    {"OneUserCompleteByCrz", 4, [](unsigned crz) { return DiaMes{9 + crz, 1}; }, false, false, -1,
+     "0", "1", "0002", "3", "0002", "0003", 0,
+     {{1, {{"R$  ", {2, 1}, {{1, {1, 2}}}}}}}, "2551"},
+    // 11/01 to 31/01 holds CRZ 2 to 4.
+    {"OneUserSimplifiedByDate", 4, [](unsigned crz) { return DiaMes{9 + crz, 1}; }, false, false, -1,
+     "1", "0", "11012007", "31012007", "11/01/2007", "13/01/2007", 0,
+     {{1, {{"R$  ", {}, {{1, {1, 2, 3}}}}}}}, "2551"},
+    // User 2 (CRZ 5 and 4, February) before user 1 (CRZ 3 to 1, January).
+    {"UserChange", 5,
+     [](unsigned crz) {
+         const DiaMes d[] = {{30, 1}, {31, 1}, {31, 1}, {1, 2}, {2, 2}};
+         return d[crz - 1];
+     },
+     true, false, -1, "0", "1", "1", "5", "0001", "0005", 3,
+     {{2, {{"R$  ", {4, 3}, {{2, {3, 4}}}}}}, {1, {{"R$  ", {2, 1, 0}, {{1, {0, 1, 2}}}}}}}, "2550"},
+    // One user's reductions cross from January into February: the later
+    // month's total comes first, the period holds both.  Simplified: no
+    // detail and no separator before the month totals.
+    {"MonthBoundarySimplified", 3,
+     [](unsigned crz) {
+         const DiaMes d[] = {{31, 1}, {1, 2}, {2, 2}};
+         return d[crz - 1];
+     },
+     false, false, -1, "1", "1", "   1", "9999", "0001", "0003", 0,
+     {{1, {{"R$  ", {}, {{2, {2, 1}}, {1, {0}}}}}}}, "2552"},
+    {"CurrencySymbolInsideTheRangeSplitsThePeriod", 4,
+     [](unsigned crz) { return DiaMes{10 + crz, 1}; }, false, true, -1, "0", "1", "1", "4", "0001",
+     "0004", 0, {{1, {{"US$ ", {3, 2}, {{1, {3, 2}}}}, {"R$  ", {1, 0}, {{1, {1, 0}}}}}}}, "2551"},
+    {"DamagedReductionInTheMiddlePrintsTheErrorLine", 5,
+     [](unsigned crz) { return DiaMes{10 + crz, 1}; }, false, false, 2, "0", "1", "1", "5", "0001",
+     "0005", 0, {{1, {{"R$  ", {4, 3, -1, 1, 0}, {{1, {0, 1, 3, 4}}}}}}}, "2550"},
+    // CRZ 2500 is dated in June; the memory is nearly full.
+    {"TwoThousandFiveHundredReductions", 2500,
+     [](unsigned crz) { return DiaMes{1 + crz % 28, 1 + (crz / 28) % 12}; }, false, false, -1, "0",
+     "1", "2500", "2500", "2500", "2500", 0, {{1, {{"R$  ", {2499}, {{6, {2499}}}}}}}, "0055"},
+};
+
+// The mirror the case should give, composed line by line.
+std::vector<std::string> Esperado(const CasoLMF &k, const std::vector<ReducaoMF> &z)
+{
+    const bool completo = k.tipo[0] == '0';
+    const ReducaoMF &u = z.back();
+    uint64_t gt = 0;
+    for (size_t i = k.gtDesde; i < z.size(); ++i)
+        gt += static_cast<int>(i) == k.estragada ? 0 : z[i].vendaBruta;
+    std::vector<std::string> e = k.usuario2 ? Cabecalho(kCnpj2, kIe2, kIm2, u.coo + 1)
+                                            : Cabecalho(kCnpj1, kIe1, "", u.coo + 1);
+    if (!completo)
+        e.push_back(L().em(0, "SIMPLIFICADA"));
+    if (k.faixa[0] == '1')
+        e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, k.de).em(15, "A:").em(18, k.ate));
+    else
+        e.push_back(L().em(0, "DATA:").em(6, k.de).em(18, "A:").em(21, k.ate));
+    // The detail-tape issue belongs to user 1.
+    Acrescenta(e, Contadores(u.gnf, k.reducoes, 1, k.usuario2 ? 0 : 1));
+    e.push_back(L().em(0, "USU\xC1RIOS"));
+    Acrescenta(e, Usuario(1, kUsuario1, kCnpj1, kIe1, "", k.usuario2 ? 50000 : gt));
+    if (k.usuario2)
+        Acrescenta(e, Usuario(2, kUsuario2, kCnpj2, kIe2, kIm2, gt));
+    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
+    for (const Grupo &g : k.grupos) {
+        Acrescenta(e, CabecalhoReducoes(g.usuario, g.trechos[0].simbolo));
+        for (const Trecho &t : g.trechos) {
+            for (int i : t.detalhe) {
+                if (i < 0)
+                    e.push_back(L().em(0, "* ERROR DE LEITURA NA MEMORIA FISCAL *"));
+                else
+                    Acrescenta(e, Detalhe(z[static_cast<size_t>(i)]));
+            }
+            Soma periodo;
+            for (const auto &m : t.meses) {
+                Soma s;
+                for (int i : m.second) {
+                    s.Mais(z[static_cast<size_t>(i)]);
+                    periodo.Mais(z[static_cast<size_t>(i)]);
+                }
+                Acrescenta(e, Total(s, t.simbolo, completo, m.first));
+            }
+            Acrescenta(e, Total(periodo, t.simbolo, completo, 0));
+        }
+    }
+    std::vector<std::string> f = Fechamento(k.reducoes, Codificado(gt));
+    EXPECT_EQ(f[0], std::string(L().em(0, "N\xFAmero de Redu\xE7\xF5" "es Restantes:").em(30, k.restantes)));
+    Acrescenta(e, f);
+    return e;
+}
+
+class EspelhoLMFInteiro : public EspelhoLMF, public ::testing::WithParamInterface<CasoLMF> {};
+
 }  // namespace
 
-TEST_F(EspelhoLMF, OneUserCompleteByCrzAndSimplifiedByDate)
+TEST_P(EspelhoLMFInteiro, WholeFile)
 {
+    const CasoLMF &k = GetParam();
     ConstrutorMF c = Base();
+    if (k.usuario2)
+        c.Usuario(kUsuario2, 3, kCnpj2, kIe2, kIm2, 1, 50000, 2);
+    if (k.dolar)
+        c.Simbolo(kMoeda, 2, "US$");
     std::vector<ReducaoMF> z;
-    for (unsigned crz = 1; crz <= 4; ++crz) {
-        z.push_back(Reducao(crz, 9 + crz, 1));
+    for (unsigned crz = 1; crz <= k.reducoes; ++crz) {
+        z.push_back(Reducao(crz, k.dia(crz).dia, k.dia(crz).mes));
         c.Reducao(z.back());
     }
-    uint64_t gt = 0;
-    for (const auto &r : z)
-        gt += r.vendaBruta;
-
-    // Complete, CRZ 2 to 3.
-    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0002").em(15, "A:").em(18, "0003"));
-    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    Acrescenta(e, Detalhe(z[2]));
-    Acrescenta(e, Detalhe(z[1]));
-    Soma s;
-    s.Mais(z[1]);
-    s.Mais(z[2]);
-    Acrescenta(e, Total(s, "R$  ", true, 1));
-    Acrescenta(e, Total(s, "R$  ", true, 0));
-    Acrescenta(e, Fechamento(4, Codificado(gt)));
-    ComparaTexto(Gera(c, "0", "1", "0002", "3"), e);
-
-    // Simplified, by date: 11/01 to 31/01 holds CRZ 2 to 4.
-    e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
-    e.push_back(L().em(0, "SIMPLIFICADA"));
-    e.push_back(L().em(0, "DATA:").em(6, "11/01/2007").em(18, "A:").em(21, "13/01/2007"));
-    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    s = Soma();
-    for (int i = 1; i <= 3; ++i)
-        s.Mais(z[i]);
-    Acrescenta(e, Total(s, "R$  ", false, 1));
-    Acrescenta(e, Total(s, "R$  ", false, 0));
-    Acrescenta(e, Fechamento(4, Codificado(gt)));
-    ComparaTexto(Gera(c, "1", "0", "11012007", "31012007"), e);
+    if (k.estragada >= 0)
+        c.Estraga(ConstrutorMF::OffsetReducao(static_cast<unsigned>(k.estragada) + 1) + 40);
+    ComparaTexto(Gera(c, k.tipo, k.faixa, k.inicio, k.fim), Esperado(k, z));
 }
 
-TEST_F(EspelhoLMF, UserChangeAndMonthBoundary)
-{
-    ConstrutorMF c = Base();
-    c.Usuario(kUsuario2, 3, kCnpj2, kIe2, kIm2, 1, 50000, 2);
-    const unsigned dias[5][2] = {{30, 1}, {31, 1}, {31, 1}, {1, 2}, {2, 2}};
-    std::vector<ReducaoMF> z;
-    for (unsigned crz = 1; crz <= 5; ++crz) {
-        z.push_back(Reducao(crz, dias[crz - 1][0], dias[crz - 1][1]));
-        c.Reducao(z.back());
-    }
-    const uint64_t gt = z[3].vendaBruta + z[4].vendaBruta;   // the current user's reductions
-
-    std::vector<std::string> e = Cabecalho(kCnpj2, kIe2, kIm2, z[4].coo + 1);
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0005"));
-    Acrescenta(e, Contadores(z[4].gnf, 5, 1, 0));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    std::vector<std::string> u1 = Usuario1(50000);
-    Acrescenta(e, u1);
-    Acrescenta(e, {L().em(0, "Usu\xE1rio:").em(9, "02").em(13, "CRO:").em(17, "001").em(22, DH(kUsuario2)),
-                   L().em(0, "CNPJ:").em(5, kCnpj2), L().em(0, "IE:").em(4, kIe2),
-                   L().em(0, "IM:").em(4, kIm2),
-                   L().em(0, "GT:").em(23, Direita(DinheiroMilhar(gt), 24))});
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    // User 2: CRZ 5 and 4, February.
-    Acrescenta(e, CabecalhoReducoes(2, "R$  "));
-    Acrescenta(e, Detalhe(z[4]));
-    Acrescenta(e, Detalhe(z[3]));
-    Soma fev;
-    fev.Mais(z[3]);
-    fev.Mais(z[4]);
-    Acrescenta(e, Total(fev, "R$  ", true, 2));
-    Acrescenta(e, Total(fev, "R$  ", true, 0));
-    // User 1: CRZ 3 to 1, January.
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    Soma jan;
-    for (int i = 2; i >= 0; --i) {
-        Acrescenta(e, Detalhe(z[i]));
-        jan.Mais(z[i]);
-    }
-    Acrescenta(e, Total(jan, "R$  ", true, 1));
-    Acrescenta(e, Total(jan, "R$  ", true, 0));
-    Acrescenta(e, Fechamento(5, Codificado(gt)));
-    ComparaTexto(Gera(c, "0", "1", "1", "5"), e);
-
-    // One user whose reductions cross from January into February: the
-    // later month's total comes first, the period holds both.  Simplified:
-    // no detail and no separator before the month totals.
-    ConstrutorMF d = Base();
-    z.clear();
-    const unsigned dias2[3][2] = {{31, 1}, {1, 2}, {2, 2}};
-    for (unsigned crz = 1; crz <= 3; ++crz) {
-        z.push_back(Reducao(crz, dias2[crz - 1][0], dias2[crz - 1][1]));
-        d.Reducao(z.back());
-    }
-    const uint64_t gt1 = z[0].vendaBruta + z[1].vendaBruta + z[2].vendaBruta;
-    e = Cabecalho(kCnpj1, kIe1, "", z[2].coo + 1);
-    e.push_back(L().em(0, "SIMPLIFICADA"));
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0003"));
-    Acrescenta(e, Contadores(z[2].gnf, 3, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt1));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    fev = Soma();
-    fev.Mais(z[2]);
-    fev.Mais(z[1]);
-    jan = Soma();
-    jan.Mais(z[0]);
-    Soma periodo = fev;
-    periodo.Mais(z[0]);
-    Acrescenta(e, Total(fev, "R$  ", false, 2));
-    Acrescenta(e, Total(jan, "R$  ", false, 1));
-    Acrescenta(e, Total(periodo, "R$  ", false, 0));
-    Acrescenta(e, Fechamento(3, Codificado(gt1)));
-    ComparaTexto(Gera(d, "1", "1", "   1", "9999"), e);
-}
-
-TEST_F(EspelhoLMF, CurrencySymbolInsideTheRangeSplitsThePeriod)
-{
-    ConstrutorMF c = Base();
-    c.Simbolo(kMoeda, 2, "US$");
-    std::vector<ReducaoMF> z;
-    for (unsigned crz = 1; crz <= 4; ++crz) {
-        z.push_back(Reducao(crz, 10 + crz, 1));
-        c.Reducao(z.back());
-    }
-    uint64_t gt = 0;
-    for (const auto &r : z)
-        gt += r.vendaBruta;
-    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[3].coo + 1);
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0004"));
-    Acrescenta(e, Contadores(z[3].gnf, 4, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "US$ "));
-    Acrescenta(e, Detalhe(z[3]));
-    Acrescenta(e, Detalhe(z[2]));
-    Soma dolar;
-    dolar.Mais(z[3]);
-    dolar.Mais(z[2]);
-    Acrescenta(e, Total(dolar, "US$ ", true, 1));
-    Acrescenta(e, Total(dolar, "US$ ", true, 0));
-    Acrescenta(e, Detalhe(z[1]));
-    Acrescenta(e, Detalhe(z[0]));
-    Soma real;
-    real.Mais(z[1]);
-    real.Mais(z[0]);
-    Acrescenta(e, Total(real, "R$  ", true, 1));
-    Acrescenta(e, Total(real, "R$  ", true, 0));
-    Acrescenta(e, Fechamento(4, Codificado(gt)));
-    ComparaTexto(Gera(c, "0", "1", "1", "4"), e);
-}
-
-TEST_F(EspelhoLMF, DamagedReductionInTheMiddlePrintsTheErrorLine)
-{
-    ConstrutorMF c = Base();
-    std::vector<ReducaoMF> z;
-    for (unsigned crz = 1; crz <= 5; ++crz) {
-        z.push_back(Reducao(crz, 10 + crz, 1));
-        c.Reducao(z.back());
-    }
-    c.Estraga(ConstrutorMF::OffsetReducao(3) + 40);
-    const uint64_t gt = z[0].vendaBruta + z[1].vendaBruta + z[3].vendaBruta + z[4].vendaBruta;
-    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", z[4].coo + 1);
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "0001").em(15, "A:").em(18, "0005"));
-    Acrescenta(e, Contadores(z[4].gnf, 5, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    Acrescenta(e, Detalhe(z[4]));
-    Acrescenta(e, Detalhe(z[3]));
-    e.push_back(L().em(0, "* ERROR DE LEITURA NA MEMORIA FISCAL *"));
-    Acrescenta(e, Detalhe(z[1]));
-    Acrescenta(e, Detalhe(z[0]));
-    Soma s;
-    for (int i : {0, 1, 3, 4})
-        s.Mais(z[i]);
-    Acrescenta(e, Total(s, "R$  ", true, 1));
-    Acrescenta(e, Total(s, "R$  ", true, 0));
-    Acrescenta(e, Fechamento(5, Codificado(gt)));
-    ComparaTexto(Gera(c, "0", "1", "1", "5"), e);
-}
-
-TEST_F(EspelhoLMF, TwoThousandFiveHundredReductions)
-{
-    ConstrutorMF c = Base();
-    std::vector<ReducaoMF> z;
-    uint64_t gt = 0;
-    for (unsigned crz = 1; crz <= 2500; ++crz) {
-        z.push_back(Reducao(crz, 1 + crz % 28, 1 + (crz / 28) % 12));
-        c.Reducao(z.back());
-        gt += z.back().vendaBruta;
-    }
-    const ReducaoMF &u = z.back();
-    std::vector<std::string> e = Cabecalho(kCnpj1, kIe1, "", u.coo + 1);
-    e.push_back(L().em(0, "REDU\xC7\xC3O:").em(9, "2500").em(15, "A:").em(18, "2500"));
-    Acrescenta(e, Contadores(u.gnf, 2500, 1, 1));
-    e.push_back(L().em(0, "USU\xC1RIOS"));
-    Acrescenta(e, Usuario1(gt));
-    e.push_back(L().em(0, "REDU\xC7\xD5" "ES DI\xC1RIAS"));
-    Acrescenta(e, CabecalhoReducoes(1, "R$  "));
-    Acrescenta(e, Detalhe(u));
-    Soma s;
-    s.Mais(u);
-    Acrescenta(e, Total(s, "R$  ", true, u.emissao.mes));
-    Acrescenta(e, Total(s, "R$  ", true, 0));
-    std::vector<std::string> f = Fechamento(2500, Codificado(gt));
-    EXPECT_EQ(f[0], std::string(L().em(0, "N\xFAmero de Redu\xE7\xF5" "es Restantes:").em(30, "0055")));
-    Acrescenta(e, f);
-    ComparaTexto(Gera(c, "0", "1", "2500", "2500"), e);
-}
+// Listed (and named in CTest) by the case's name.
+INSTANTIATE_TEST_SUITE_P(Casos, EspelhoLMFInteiro, ::testing::ValuesIn(kCasos));
 
 TEST_F(EspelhoLMF, ResultsOfTheExportAndOfBadArguments)
 {
@@ -458,12 +378,7 @@ TEST_F(EspelhoLMF, ValuesAtTheirLimits)
     // Rate numbers 0 (unused slot, its value ignored), 255 and an erased
     // rate record: summed under their own number, labelled "XXX,XX%".
     ReducaoMF z = Reducao(1, 10, 1);
-    z.parciais[4] = 999;
-    z.aliquotas[4] = 0;
-    z.parciais[5] = 4200;
-    z.aliquotas[5] = 255;
-    z.parciais[6] = 300;
-    z.aliquotas[6] = 150;
+    z.Parcial(4, 999, 0).Parcial(5, 4200, 255).Parcial(6, 300, 150);
     z.coo = 0xFFFFFFFF;
     z.gnf = 0xFFFFFF;
     z.cro = 255;

@@ -129,34 +129,19 @@ std::vector<std::string> Inicio(const std::vector<ReducaoMF> &z, const std::stri
 // time (14 characters of \x01) are checked for form; the file is signed.
 void ComparaRegistros(const std::string &real, const std::vector<std::string> &esperado)
 {
-    ASSERT_GE(real.size(), 259u);
-    EXPECT_EQ(real.substr(real.size() - 259, 3), "EAD");
-    GravaArquivo("conferencia.tmp", real);
-    FILE *f = std::fopen("conferencia.tmp", "rb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(VerificaAssinaturaFinal(f, real.size()), 0);
-    std::fclose(f);
-    std::string corpo = real.substr(0, real.size() - 259);
-    std::vector<std::string> linhas;
-    for (size_t p = 0; p < corpo.size();) {
-        size_t q = corpo.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos);
-        linhas.push_back(corpo.substr(p, q - p));
-        p = q + 2;
-    }
-    for (size_t i = 0; i < linhas.size() && i < esperado.size(); ++i) {
-        std::string e = esperado[i];
-        size_t a = e.find(std::string(14, '\x01'));
-        if (a != std::string::npos && linhas[i].size() >= a + 14) {
-            EXPECT_TRUE(TemForma(linhas[i].substr(a, 14), "99999999999999")) << linhas[i];
-            e.replace(a, 14, linhas[i].substr(a, 14));
-        }
-        EXPECT_EQ(linhas[i], e) << "record " << i + 1;
-    }
-    EXPECT_EQ(linhas.size(), esperado.size());
+    ComparaLinhas(real, esperado, true, std::string(14, '\x01'), "99999999999999");
 }
 
-class TipoEMF : public DiretorioTemporario {};
+class TipoEMF : public DiretorioTemporario {
+protected:
+    // The image of Imagem(), its reductions in *z, written signed to mf.bin:
+    // the file's bytes.
+    std::string GravaImagem(std::vector<ReducaoMF> *z)
+    {
+        Imagem(z).Grava("mf.bin");
+        return LeArquivo("mf.bin");
+    }
+};
 
 char *Texto(const std::string &s)
 {
@@ -205,10 +190,8 @@ TEST_F(TipoEMF, RangeOfTheDownloadAppliesToE12AndE13Only)
 TEST_F(TipoEMF, CombinedTakesE01AndE02FromTheQueueAndWritesTheRestAfter)
 {
     std::vector<ReducaoMF> z;
-    ConstrutorMF c = Imagem(&z);
     // Combined mode reads no signature: a changed byte does not matter.
-    c.Grava("mf.bin");
-    std::string mf = LeArquivo("mf.bin");
+    std::string mf = GravaImagem(&z);
     mf[1048576 + 29 + 10] ^= 1;
     GravaArquivo("mf.bin", mf);
     const std::string e01fd = "E01" + std::string(92, 'x') + "007" + std::string(68, 'y');
@@ -250,9 +233,7 @@ TEST_F(TipoEMF, OneUserOneVersionNoReductionsAndNulBytes)
 TEST_F(TipoEMF, SignatureAndResults)
 {
     std::vector<ReducaoMF> z;
-    ConstrutorMF c = Imagem(&z);
-    c.Grava("mf.bin");
-    std::string mf = LeArquivo("mf.bin");
+    const std::string mf = GravaImagem(&z);
     // A byte of the image changed after signing: 6, no output at all.
     std::string mudado = mf;
     mudado[ConstrutorMF::OffsetReducao(2) + 9] ^= 1;
@@ -260,7 +241,7 @@ TEST_F(TipoEMF, SignatureAndResults)
     EXPECT_EQ(GeraTipoEDaMF("mudado.bin", "tipoe.txt", nullptr, false), 6);
     EXPECT_FALSE(ExisteArquivo("tipoe.txt"));
     // No signature line after the parameter record: cannot be read.
-    GravaArquivo("sem.bin", c.Arquivo());
+    GravaArquivo("sem.bin", mf.substr(0, mf.size() - 259));
     EXPECT_EQ(GeraTipoEDaMF("sem.bin", "tipoe.txt", nullptr, false), 1);
     EXPECT_EQ(GeraTipoEDaMF("nao-existe.bin", "tipoe.txt", nullptr, false), 1);
     GravaArquivo("curto.bin", std::string(1048575, '\0'));
@@ -406,19 +387,10 @@ TEST_F(TipoEMF, CombinedThroughTheExport)
     GravaComAssinatura("fita.mfd", ParametrosFD(kSerie, 3) + fd.Fluxo());
     CriaDiretoriosSaida();
     ASSERT_EQ(GeraRegistrosTipoE("mf.bin", "fita.mfd", "2"), 0);
-    std::vector<std::string> nomes = ListaDiretorio("Arquivos TXT Formatados");
-    ASSERT_EQ(nomes.size(), 1u);
-    EXPECT_EQ(nomes[0].substr(0, 10), "TDMTL0001_");
-    std::string texto = LeArquivo("Arquivos TXT Formatados/" + nomes[0]);
+    const std::string texto = UnicoConteudo("Arquivos TXT Formatados/", "TDMTL0001_");
     ASSERT_GT(texto.size(), 259u);
     EXPECT_EQ(texto.find("EAD"), texto.size() - 259);
-    std::vector<std::string> linhas;
-    for (size_t p = 0; p < texto.size() - 259;) {
-        size_t q = texto.find("\r\n", p);
-        ASSERT_NE(q, std::string::npos);
-        linhas.push_back(texto.substr(p, q - p));
-        p = q + 2;
-    }
+    const std::vector<std::string> linhas = Linhas(texto.substr(0, texto.size() - 259));
     std::vector<std::string> e = Inicio(z, "042", "TDM");
     ASSERT_GT(linhas.size(), e.size() + 2);
     EXPECT_EQ(linhas[0], e[0]);

@@ -128,18 +128,7 @@ TEST_F(Saidas, FourMirrorsOfOneInputLeaveFourSignedFiles)
 TEST_F(Saidas, FiscalMemoryThatShrinksWhileReadGivesOne)
 {
     CriaDiretoriosSaida();
-    ConstrutorMF mf;
-    mf.Cabecalho("TV0123456789", "TALVOR", "7720-QX3", "ECF-IF");
-    mf.Versao({2, 1, 2007, 8, 0, 0}, 1, 0, 2);
-    mf.Usuario({2, 1, 2007, 9, 0, 30}, 0, "12.345.678/0001-90", "123.456.789.110", "", 1, 0, 1);
-    for (uint16_t crz = 1; crz <= 3; ++crz) {
-        ReducaoMF z;
-        z.crz = crz;
-        z.coo = 20u * crz;
-        z.emissao = {static_cast<unsigned>(14 + crz), 3, 2007, 23, 0, 0};
-        z.movimento = {static_cast<unsigned>(14 + crz), 3, 2007, 0, 0, 0};
-        mf.Reducao(z);
-    }
+    const ConstrutorMF mf = MemoriaSimples(3, 20, 15);
     mf.Grava("mf.bin");
     ASSERT_EQ(GeraEspelhoLMF("mf.bin", "0", "1", "1", "3"), 0);
     // Cut once that much was read: after the first block, after the image,

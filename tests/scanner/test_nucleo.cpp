@@ -357,22 +357,45 @@ TEST_F(NucleoCaptura, ReportsOfAnyLengthAndContent)
 {
     std::mt19937 r(3);
     Botao(CONTROLE_INICIAR);
+    size_t aceitos = 0;
     for (int i = 0; i < 20000; ++i) {
         std::string rel(r() % 300, '\0');
         for (char &c : rel)
             c = static_cast<char>(r());
-        if (rel.size() > 4 && r() % 2) {
-            // Mostly well-formed, so that codes build up.
+        // Mostly well-formed, so that codes build up: the framing bytes, and
+        // 0x0B at the length byte's place (7 to 255, inside the report).
+        const bool enquadrado = rel.size() > 8 && r() % 2;
+        if (enquadrado) {
+            const size_t n = 7 + r() % (std::min<size_t>(rel.size(), 256) - 8);
+            rel[1] = static_cast<char>(n);
             rel[2] = 0x10, rel[3] = 0x03, rel[4] = 0x00;
-            unsigned n = 7 + r() % (std::min<size_t>(rel.size(), 256) - 7 > 0 ? std::min<size_t>(rel.size(), 256) - 7 : 1);
-            if (n < rel.size()) {
-                rel[1] = static_cast<char>(n);
-                rel[n] = 0x0B;
-            }
+            rel[n] = 0x0B;
         }
+        const size_t antes = registro.size();
         Envia(rel);
+        const std::string novo = registro.substr(antes);
+        // Each report adds at most one line: the error, or the next code
+        // to read; one left unframed is refused.
+        if (novo.empty()) {
+            ++aceitos;
+        } else if (novo != kErro) {
+            EXPECT_EQ(novo.rfind("Leia o c\xF3" "digo ", 0), 0u) << "report " << i << ": " << novo;
+        }
+        if (!enquadrado) {
+            EXPECT_EQ(novo, kErro) << "report " << i;
+        }
     }
-    SUCCEED();
+    EXPECT_GT(aceitos, 1000u) << aceitos;
+    // Still reading: a refused report ends the code being gathered, and a
+    // whole capture then goes through from code 1.
+    EXPECT_TRUE(habilitado[CONTROLE_CANCELAR]);
+    EXPECT_EQ(Guardados().size(), 1u);   // the reading's own file only
+    Envia("");
+    registro.clear();
+    const std::string dados = DadosCaptura(30);
+    const std::string esperado = CapturaCompleta(dados, 400);
+    EXPECT_EQ(kInicio + registro, esperado);
+    EXPECT_EQ(Guardado(), dados);
 }
 
 }  // namespace

@@ -174,9 +174,14 @@ TEST_F(DialogoTerminal, SignalRestoresTheTerminalForTheHost)
         ASSERT_EQ(tcgetattr(fdEscravo, &antes), 0);
         tela_.clear();
         visto_ = 0;
+        // The child holds the write end of fim until it ends: the read end
+        // then reports the hang-up.
+        int fim[2];
+        ASSERT_EQ(pipe(fim), 0);
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            close(fim[0]);
             setsid();
             int fd = open(escravo.c_str(), O_RDWR);
             if (fd < 0 || ioctl(fd, TIOCSCTTY, 0) != 0)
@@ -191,18 +196,20 @@ TEST_F(DialogoTerminal, SignalRestoresTheTerminalForTheHost)
             sigaction(c.sinal, nullptr, &agora);
             _exit(sinalDoHospedeiro == c.sinal && agora.sa_handler == HandlerDoHospedeiro ? 0 : 4);
         }
+        close(fim[1]);
         EXPECT_TRUE(Aguarda("Status da leitura:"));
         kill(pid, c.sinal);
         // A dialog that goes on after the signal would wait for a key for
-        // ever: it is given a generous bound, then killed.
-        int status = 0;
-        for (int i = 0; i < 3000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
-            DormeMs(10);
-        if (waitpid(pid, &status, WNOHANG) == 0) {
+        // ever: its end is waited for within a generous bound, then it is
+        // killed.
+        struct pollfd p {fim[0], POLLIN, 0};
+        if (poll(&p, 1, 30000) <= 0) {
             kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
             ADD_FAILURE() << "the dialog did not end";
         }
+        close(fim[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
         if (c.handler) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         } else {

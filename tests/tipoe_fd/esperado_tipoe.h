@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-struct RegE {
-    std::string s;
-    explicit RegE(size_t n) : s(n, ' ') {}
-    RegE &Em(size_t coluna, const std::string &v)
-    {
-        s.replace(coluna, v.size(), v);
-        return *this;
-    }
-};
+#include "common/util.h"
+
+using RegE = Colunas;
 
 // Zero-padded decimal keeping the rightmost largura digits.
 inline std::string Zeros(uint64_t v, size_t largura)
